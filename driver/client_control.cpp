@@ -1,0 +1,61 @@
+#include "driver/client_control.h"
+
+#include <cstdio>
+
+#include "driver/cleanup.h"
+#include "driver/container_op.h"
+#include "driver/container_stats.h"
+
+int poll_client_msgs(JOB& job) {
+  CLIENT_STATUS status = job.runtime->client_status();
+  if (status.client_lost) {
+    std::fputs("no heartbeat from client - pausing and exiting\n", stderr);
+    container_op(job, "pause");
+    job.runtime->exit(0);
+  }
+  if (status.quit_asked) {
+    std::fputs("got quit request from client - pausing container\n", stderr);
+    container_op(job, "pause");
+    job.runtime->exit(0);
+  }
+  if (status.abort_asked) {
+    std::fputs("got abort request from client\n", stderr);
+    container_op(job, "kill");
+    cleanup_container(job);
+    job.runtime->exit(0);
+  }
+  if (status.is_suspended) {
+    if (job.verbose() == 2) std::fputs("client: suspended\n", stderr);
+    if (!job.container_running) return 0;
+    int result = container_op(job, "pause");
+    if (result == 0) job.container_running = false;
+    return result;
+  }
+  if (job.verbose() == 2) std::fputs("client: not suspended\n", stderr);
+  if (job.container_running) return 0;
+  int result = container_op(job, "unpause");
+  if (result != 0) return result;
+  job.container_running = true;
+  return 0;
+}
+
+void report_progress(JOB& job) {
+  CONTAINER_STATS stats;
+  if (get_container_stats(job, stats) != 0) {
+    // Without figures the job is taken to use all its CPUs and 100 MB.
+    stats.cpus = job.init_data.ncpus;
+    stats.wss = 1e8;
+  }
+  job.cpu_time += stats.cpus * 10.0;
+  if (job.verbose() == 2) std::fprintf(stderr, "reporting CPU %f WSS %f\n", job.cpu_time, stats.wss);
+  job.runtime->send_progress_ext(job.cpu_time, read_fraction_done(), stats.wss);
+}
+
+double read_fraction_done() {
+  std::FILE* file = std::fopen("fraction_done", "r");
+  if (file == nullptr) return 0;
+  double value = 0;
+  if (std::fscanf(file, "%lf", &value) != 1) value = 0;
+  std::fclose(file);
+  return value;
+}

@@ -1,0 +1,18 @@
+// Turns the client's requests into container actions once a second, and
+// sends the progress report every tenth second. Main thread only.
+#pragma once
+
+#include "driver/job.h"
+
+// Returns 0 to go on, or the nonzero result of a failed "pause" or
+// "unpause" for a suspend or resume. Does not return when the client asks
+// the job to end (heartbeat lost, quit, abort).
+int poll_client_msgs(JOB& job);
+
+// Adds ten seconds of the container's CPU use to the job's CPU time and
+// sends CPU time, fraction done and working set to the client.
+void report_progress(JOB& job);
+
+// The number the job wrote into "fraction_done", or 0 when the file is
+// missing or does not begin with a number. Not clamped.
+double read_fraction_done();

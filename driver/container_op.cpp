@@ -1,0 +1,30 @@
+#include "driver/container_op.h"
+
+#include <cstdio>
+
+bool output_has_text(const std::vector<std::string>& lines, const char* text) {
+  for (const auto& line : lines) {
+    if (line.find(text) != std::string::npos) return true;
+  }
+  return false;
+}
+
+void print_command_output(const char* name, const std::vector<std::string>& lines) {
+  std::fprintf(stderr, "Output from '%s' command:\n", name);
+  for (const auto& line : lines) std::fprintf(stderr, "   %s", line.c_str());
+}
+
+int container_op(JOB& job, const char* op) {
+  std::vector<std::string> lines;
+  std::string command = std::string(op) + " " + job.job_container;
+  int result = job.engine->run_engine_command(command, lines, job.verbose() >= 1);
+  if (result != 0) {
+    std::fprintf(stderr, "%s command failed: %d\n", op, result);
+    return result;
+  }
+  if (output_has_text(lines, "Error")) {
+    print_command_output(op, lines);
+    return -1;
+  }
+  return 0;
+}

@@ -1,0 +1,19 @@
+// One engine command aimed at the job's container, and the test every
+// caller makes of engine output.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "driver/job.h"
+
+// True when a line of the output contains text (case-sensitive).
+bool output_has_text(const std::vector<std::string>& lines, const char* text);
+
+// Prints "Output from '%s' command:\n" and every line indented by three
+// blanks.
+void print_command_output(const char* name, const std::vector<std::string>& lines);
+
+// Runs "op job_container". Returns 0; the runner's nonzero result after
+// "%s command failed: %d\n"; or -1 when the engine printed "Error".
+int container_op(JOB& job, const char* op);

@@ -1,0 +1,41 @@
+// The job driver's process-wide state: what the command line, job.toml and
+// the init data said, the job's names, and how far the container has come.
+// Main thread only.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "driver/job_config.h"
+#include "driver/job_runtime.h"
+#include "engine/engine_runner.h"
+#include "lib/clock.h"
+#include "lib/init_data.h"
+
+struct JOB {
+  // From the command line.
+  std::string config_file = "job.toml";
+  std::string recipe_file = "Dockerfile";
+  std::vector<std::string> job_args;
+  bool sporadic = false;
+
+  JOB_CONFIG config;     // holds the verbosity
+  INIT_DATA init_data;   // the driver's own copy
+  bool standalone = false;
+
+  std::string project_name;
+  std::string job_image;       // at most 511 characters
+  std::string job_container;   // at most 511 characters
+  std::string context_dir = ".";
+
+  double cpu_time = 0;
+  bool container_running = false;
+  int container_exit_status = 0;
+
+  // The services the driver works through; set before the job starts.
+  EngineRunner* engine = nullptr;
+  JobRuntime* runtime = nullptr;
+  Clock* clock = nullptr;
+
+  int verbose() const { return config.verbose; }
+};

@@ -1,0 +1,167 @@
+#include "driver/job_lifecycle.h"
+
+#include <cstdio>
+
+#include "driver/cleanup.h"
+#include "driver/client_control.h"
+#include "driver/command_line.h"
+#include "driver/container_create.h"
+#include "driver/container_op.h"
+#include "driver/container_state.h"
+#include "driver/job_names.h"
+#include "engine/docker_conn.h"
+#include "engine/wsl_init.h"
+#include "runtime/corvo_api.h"
+
+namespace {
+
+[[noreturn]] void clean_up_and_finish(JOB& job, int status) {
+  cleanup_container(job);
+  job.runtime->finish(status);
+}
+
+// A paused container is unpaused; failing that it is killed and started
+// afresh. Returns whether it still needs a start.
+bool recover_paused(JOB& job) {
+  if (container_op(job, "unpause") == 0) return false;
+  std::fputs("unpause failed; killing\n", stderr);
+  if (container_op(job, "kill") == 0) return true;
+  std::fputs("kill also failed - quitting\n", stderr);
+  clean_up_and_finish(job, 1);
+}
+
+}  // namespace
+
+void prepare_job(JOB& job) {
+  if (parse_config(job.config_file, job.config) != 0) {
+    std::fputs("can't parse config file\n", stderr);
+    job.runtime->exit(1);
+  }
+  job.standalone = corvo_standalone() != 0;
+  if (job.standalone) {
+    job.config.verbose = 1;
+    job.job_image = "corvo";
+    job.job_container = "corvo";
+    job.project_name = "project";
+    corvo_load_init_data();
+    corvo_copy_init_data(job.init_data);
+    job.init_data.ncpus = 1.0;
+    job.init_data.wu_cpu_time = 0.0;
+  } else {
+    corvo_copy_init_data(job.init_data);
+    const std::string& dir = job.init_data.project_dir;
+    std::size_t slash = dir.rfind('/');
+    job.project_name = slash == std::string::npos ? dir : dir.substr(slash + 1);
+    name_job(job);
+    job.cpu_time = job.init_data.wu_cpu_time;
+  }
+  if (job.verbose() != 0) print_config(job.config);
+  if (job.sporadic) {
+    int result = corvo_open_sporadic_files(".");
+    if (result != 0) {
+      std::fputs("can't create sporadic files\n", stderr);
+      clean_up_and_finish(job, result);
+    }
+  }
+  job.context_dir = ".";
+}
+
+void start_container(JOB& job) {
+  CONTAINER_STATE state = CONTAINER_ABSENT;
+  int result = get_container_state(job, state);
+  if (result != 0) {
+    std::fprintf(stderr, "get_container_state() failed: %d\n", result);
+    job.runtime->finish(1);
+  }
+  bool needs_start = true;
+  switch (state) {
+    case CONTAINER_ABSENT:
+      if (job.verbose() != 0) std::fprintf(stderr, "creating container %s\n", job.job_container.c_str());
+      result = create_container(job);
+      if (result != 0) {
+        std::fprintf(stderr, "create_container() failed: %d\n", result);
+        clean_up_and_finish(job, 1);
+      }
+      break;
+    case CONTAINER_CREATED:
+      std::fputs("container is created\n", stderr);
+      break;
+    case CONTAINER_RUNNING:
+      std::fputs("container is already running\n", stderr);
+      needs_start = false;
+      break;
+    case CONTAINER_PAUSED:
+      std::fputs("container is paused; unpausing\n", stderr);
+      needs_start = recover_paused(job);
+      break;
+    case CONTAINER_EXITED:
+      std::fputs("container is exited; restarting\n", stderr);
+      break;
+    case CONTAINER_OTHER:
+      std::fputs("container is in other state; restarting\n", stderr);
+      container_op(job, "kill");
+      break;
+  }
+  if (!needs_start) return;
+  if (job.verbose() != 0) std::fputs("starting container\n", stderr);
+  result = container_op(job, "start");
+  if (result != 0) {
+    std::fprintf(stderr, "start failed: %d\n", result);
+    container_op(job, "kill");
+    clean_up_and_finish(job, 1);
+  }
+}
+
+void run_main_loop(JOB& job) {
+  job.container_running = true;
+  long tick = 0;
+  job.clock->pause(1);
+  int result = poll_client_msgs(job);
+  while (result == 0) {
+    if (tick % 10 == 0) {
+      switch (poll_container(job)) {
+        case POLL_EXITED:
+          clean_up_and_finish(job, job.container_exit_status);
+        case POLL_FAILED:
+          container_op(job, "kill");
+          clean_up_and_finish(job, 1);
+        case POLL_RUNNING:
+          break;
+      }
+      if (job.container_running) report_progress(job);
+    }
+    ++tick;
+    job.clock->pause(1);
+    result = poll_client_msgs(job);
+  }
+  std::fprintf(stderr, "poll_client_msgs() returned %d\n", result);
+  job.runtime->exit(0);
+}
+
+int run_quayside(const std::vector<std::string>& arguments) {
+  static JOB job;  // process-wide: lives until the process ends
+  static DOCKER_CONN connection;
+  job.runtime = &corvo_runtime();
+  job.clock = &system_clock();
+  job.engine = &connection;
+  job.config.verbose = 1;
+  if (read_command_line(arguments, job) != 0) return 1;
+
+  RUNTIME_OPTIONS options;
+  options.keep_main_priority = 0;  // the driver runs at idle priority
+  options.slot_owner = 1;
+  options.watch_client = 1;
+  options.obey_control = 1;
+  corvo_startup(options);
+  std::fprintf(stderr, "quayside %d starting\n", kQuaysideVersion);
+
+  prepare_job(job);
+  int result = wsl_init(job.init_data, connection);
+  if (result != 0) {
+    std::fprintf(stderr, "wsl_init() failed: %d\n", result);
+    clean_up_and_finish(job, 1);
+  }
+  std::fprintf(stderr, "Using %s\n", engine_display_name(connection.engine));
+  start_container(job);
+  run_main_loop(job);
+}

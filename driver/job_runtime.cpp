@@ -1,0 +1,35 @@
+#include "driver/job_runtime.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+class CorvoRuntime final : public JobRuntime {
+ public:
+  CLIENT_STATUS client_status() override {
+    CLIENT_STATUS status;
+    corvo_client_status(status);
+    return status;
+  }
+  bool heartbeat_seen() override { return ::heartbeat_seen.load(std::memory_order_relaxed); }
+  void send_progress_ext(double cpu_time, double fraction_done, double wss) override {
+    // All CPU time counts as checkpointed: the container keeps its own state.
+    corvo_send_progress_ext(cpu_time, cpu_time, fraction_done, 0, 0, 0, wss);
+  }
+  void send_progress_zero() override { corvo_send_progress(0, 0, 0); }
+  void set_network_wanted(bool wanted) override { corvo_set_network_wanted(wanted); }
+  void announce_web_graphics(const char* address) override { corvo_announce_web_graphics(address); }
+  void end_with_finish(int status) override { corvo_finish(status); }
+  void end_with_exit(int code) override {
+    std::fflush(nullptr);
+    std::exit(code);
+  }
+};
+
+}  // namespace
+
+JobRuntime& corvo_runtime() {
+  static CorvoRuntime runtime;
+  return runtime;
+}

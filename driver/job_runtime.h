@@ -1,0 +1,40 @@
+// What the job driver needs of the client runtime once it has started: the
+// client's requests, progress reports, and the two ways a job ends. An
+// interface so that tests can fake the client and catch the ends.
+#pragma once
+
+#include <cstdlib>
+
+#include "runtime/corvo_api.h"
+
+class JobRuntime {
+ public:
+  virtual ~JobRuntime() = default;
+
+  virtual CLIENT_STATUS client_status() = 0;
+  virtual bool heartbeat_seen() = 0;
+  virtual void send_progress_ext(double cpu_time, double fraction_done, double wss) = 0;
+  virtual void send_progress_zero() = 0;
+  virtual void set_network_wanted(bool wanted) = 0;
+  virtual void announce_web_graphics(const char* address) = 0;
+
+  // Finishes the job: the client learns the status and the process ends.
+  [[noreturn]] void finish(int status) {
+    end_with_finish(status);
+    std::abort();  // an implementation that returns is a bug
+  }
+  // Ends the process with the exit code and no finish file, so the client
+  // may start the job again.
+  [[noreturn]] void exit(int code) {
+    end_with_exit(code);
+    std::abort();
+  }
+
+ protected:
+  // Neither returns: the process ends (or, in a test fake, throws).
+  virtual void end_with_finish(int status) = 0;
+  virtual void end_with_exit(int code) = 0;
+};
+
+// The real runtime of this process.
+JobRuntime& corvo_runtime();

@@ -1,0 +1,23 @@
+// The one operation the job driver needs from the engine connection: run an
+// engine command and hand back its output lines. An interface so that tests
+// can put a recording fake in its place.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/engine_type.h"
+
+class EngineRunner {
+ public:
+  virtual ~EngineRunner() = default;
+
+  // The engine in use.
+  virtual ENGINE_TYPE engine_type() const = 0;
+
+  // Runs the engine arguments (without the program name). Fills lines with
+  // the engine's combined output, one element per line with its line end.
+  // Returns 0 or a result code. With show, the command and its output are
+  // copied to standard error.
+  virtual int run_engine_command(const std::string& command, std::vector<std::string>& lines, bool show) = 0;
+};

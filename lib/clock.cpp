@@ -1,0 +1,22 @@
+#include "lib/clock.h"
+
+#include "platform/clock.h"
+
+namespace {
+
+class SystemClock final : public Clock {
+ public:
+  double now() override { return platform::wall_clock_seconds(); }
+  void pause(double seconds) override { platform::sleep_milliseconds(static_cast<long>(seconds * 1000)); }
+};
+
+}  // namespace
+
+Clock& system_clock() {
+  static SystemClock clock;
+  return clock;
+}
+
+double now_seconds() { return system_clock().now(); }
+
+void pause_seconds(double seconds) { system_clock().pause(seconds); }

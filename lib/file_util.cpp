@@ -1,0 +1,68 @@
+#include "lib/file_util.h"
+
+#include <cstring>
+#include <random>
+
+#include "lib/result_codes.h"
+#include "platform/files.h"
+
+namespace {
+
+// A random pause of 0 to 2 seconds between attempts, so that two processes
+// contending for one file don't keep colliding.
+void random_pause(Clock& clock) {
+  thread_local std::minstd_rand generator{std::random_device{}()};
+  std::uniform_int_distribution<int> draw(0, 32767);
+  clock.pause(draw(generator) * 2.0 / 32767);
+}
+
+// Repeats attempt after random pauses until it succeeds or 5 seconds have
+// passed since the first failure. Returns whether it succeeded.
+template <typename Attempt>
+bool retry_for_five_seconds(Clock& clock, Attempt attempt) {
+  if (attempt()) return true;
+  double first_failure = clock.now();
+  do {
+    random_pause(clock);
+    if (attempt()) return true;
+  } while (clock.now() - first_failure < 5.0);
+  return false;
+}
+
+}  // namespace
+
+bool path_exists(const std::string& path) { return platform::path_exists(path); }
+
+bool path_is_directory(const std::string& path) { return platform::path_is_directory(path); }
+
+int size_of_file(const std::string& path, double& size) {
+  return platform::file_size(path, size) ? 0 : RC_STAT_FAILED;
+}
+
+int make_directory(const std::string& path) { return platform::create_directory(path); }
+
+int copy_file_over(const std::string& source, const std::string& destination) {
+  return platform::copy_file(source, destination);
+}
+
+int delete_file_retry(const std::string& path, Clock& clock) {
+  if (!platform::path_exists(path)) return 0;
+  bool deleted = retry_for_five_seconds(clock, [&] { return platform::delete_file(path) == 0; });
+  return deleted ? 0 : RC_UNLINK_FAILED;
+}
+
+std::FILE* open_file_retry(const std::string& path, const char* mode, Clock& clock) {
+  if (std::strchr(mode, 'r') != nullptr && !platform::path_exists(path)) return nullptr;
+  std::FILE* stream = nullptr;
+  retry_for_five_seconds(clock, [&] {
+    stream = platform::open_file_shared(path, mode);
+    return stream != nullptr;
+  });
+  return stream;
+}
+
+std::string working_dir_path(const std::string& relative) {
+  std::string path = platform::current_directory();
+  if (!relative.empty()) path += "/" + relative;
+  return path;
+}

@@ -1,0 +1,35 @@
+// File helpers that tolerate files held open for a moment by other
+// processes (virus scanners, indexers, the client). Paths are byte strings.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "lib/clock.h"
+
+bool path_exists(const std::string& path);
+bool path_is_directory(const std::string& path);
+
+// Stores the size in bytes and returns 0, or returns RC_STAT_FAILED.
+int size_of_file(const std::string& path, double& size);
+
+// 0 when the path already is a directory or was created (one level);
+// otherwise the system's error number.
+int make_directory(const std::string& path);
+
+// Copies source over destination. Returns 0 or the system's error number.
+int copy_file_over(const std::string& source, const std::string& destination);
+
+// Deletes a file, retrying after random pauses of up to 2 seconds for up to
+// 5 seconds after the first failure. Returns 0 (also when the path does not
+// exist) or RC_UNLINK_FAILED. Prints nothing.
+int delete_file_retry(const std::string& path, Clock& clock = system_clock());
+
+// Opens a stream with fopen's mode, retrying as delete_file_retry does. A
+// missing file opened for reading gives null at once. Returns the stream of
+// the last attempt, or null; the caller closes it.
+std::FILE* open_file_retry(const std::string& path, const char* mode, Clock& clock = system_clock());
+
+// The current working directory, followed by "/" and relative when that is
+// not empty.
+std::string working_dir_path(const std::string& relative);

@@ -1,0 +1,34 @@
+// File-system services: the small set of calls the helpers above this layer
+// need. Paths are byte strings. Error results are the operating system's own
+// error numbers, never result codes.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace platform {
+
+bool path_exists(const std::string& path);
+bool path_is_directory(const std::string& path);
+
+// Stores the size of the file in bytes; returns false when it can't be read.
+bool file_size(const std::string& path, double& size);
+
+// Creates one directory level. Returns 0 or the system's error number.
+int create_directory(const std::string& path);
+
+// Copies source over destination, replacing it. Returns 0 or the error number.
+int copy_file(const std::string& source, const std::string& destination);
+
+// Deletes a file. Returns 0 or the error number.
+int delete_file(const std::string& path);
+
+// Opens a stream as fopen does, sharing read and write access with other
+// openers where the system has such a notion. Returns null on failure. The
+// descriptor is not inherited by child processes.
+std::FILE* open_file_shared(const std::string& path, const char* mode);
+
+// The current working directory, or an empty text when it can't be read.
+std::string current_directory();
+
+}  // namespace platform

@@ -1,0 +1,82 @@
+#include "platform/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "platform/posix/unique_fd.h"
+
+namespace platform {
+
+bool path_exists(const std::string& path) {
+  struct stat info{};
+  return ::stat(path.c_str(), &info) == 0;
+}
+
+bool path_is_directory(const std::string& path) {
+  struct stat info{};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool file_size(const std::string& path, double& size) {
+  struct stat info{};
+  if (::stat(path.c_str(), &info) != 0) return false;
+  size = static_cast<double>(info.st_size);
+  return true;
+}
+
+int create_directory(const std::string& path) {
+  if (::mkdir(path.c_str(), 0777) == 0) return 0;
+  int error = errno;
+  if (error == EEXIST && path_is_directory(path)) return 0;
+  return error;
+}
+
+int copy_file(const std::string& source, const std::string& destination) {
+  unique_fd in(retry_eintr([&] { return ::open(source.c_str(), O_RDONLY | O_CLOEXEC); }));
+  if (!in.valid()) return errno;
+  unique_fd out(retry_eintr([&] {
+    return ::open(destination.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  }));
+  if (!out.valid()) return errno;
+  std::vector<char> buffer(65536);
+  for (;;) {
+    ssize_t got = retry_eintr([&] { return ::read(in.get(), buffer.data(), buffer.size()); });
+    if (got < 0) return errno;
+    if (got == 0) return 0;
+    for (ssize_t done = 0; done < got;) {
+      ssize_t put = retry_eintr([&] { return ::write(out.get(), buffer.data() + done, got - done); });
+      if (put < 0) return errno;
+      done += put;
+    }
+  }
+}
+
+int delete_file(const std::string& path) {
+  return ::unlink(path.c_str()) == 0 ? 0 : errno;
+}
+
+std::FILE* open_file_shared(const std::string& path, const char* mode) {
+  // "e" asks glibc for O_CLOEXEC so the stream never leaks into children.
+  std::string with_cloexec = std::string(mode) + "e";
+  std::FILE* stream = nullptr;
+  do {
+    stream = std::fopen(path.c_str(), with_cloexec.c_str());
+  } while (stream == nullptr && errno == EINTR);
+  return stream;
+}
+
+std::string current_directory() {
+  std::vector<char> buffer(4096);
+  for (;;) {
+    if (::getcwd(buffer.data(), buffer.size()) != nullptr) return buffer.data();
+    if (errno != ERANGE) return {};
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+}  // namespace platform

@@ -1,0 +1,22 @@
+// Processes: the calling process, CPU times, and the end of the process.
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+// An identifier of a process that this layer can query.
+using process_ref = std::int64_t;
+
+process_ref current_process();
+int current_process_id();
+
+// CPU time (user plus kernel) of a process in seconds. Returns false when
+// the times can't be read.
+bool process_cpu_seconds(process_ref process, double& seconds);
+
+// Ends the process at once with the status: no exit handlers, no
+// destructors, no other thread runs any further.
+[[noreturn]] void terminate_process_now(int status);
+
+}  // namespace platform

@@ -1,0 +1,74 @@
+// The job-side half of the client protocol, as the job driver calls it.
+// corvo_startup runs once on the main thread before anything else; the
+// status and reporting calls are made from the main thread afterwards.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "lib/init_data.h"
+
+// Eight switches for corvo_startup; zero is off.
+struct RUNTIME_OPTIONS {
+  std::int32_t keep_main_priority = 0;
+  std::int32_t slot_owner = 0;
+  std::int32_t watch_client = 0;
+  std::int32_t obey_control = 0;
+  std::int32_t timer_reports_progress = 0;
+  std::int32_t act_directly = 0;
+  std::int32_t all_threads = 0;
+  std::int32_t kill_children_at_exit = 0;
+};
+
+// What the client has asked and told, as the runtime sees it.
+struct CLIENT_STATUS {
+  std::int32_t client_lost = 0;
+  std::int32_t is_suspended = 0;
+  std::int32_t quit_asked = 0;
+  std::int32_t reread_asked = 0;
+  std::int32_t abort_asked = 0;
+  double wss = 0;
+  double max_wss = 0;
+  std::int32_t network_suspended = 0;
+  std::int32_t sporadic_ca = 0;
+};
+
+// True once the first pulse message from the client has been taken.
+extern std::atomic<bool> heartbeat_seen;
+
+// Starts the runtime. Returns 0 or a failure code.
+int corvo_startup(const RUNTIME_OPTIONS& options);
+
+// 1 when no client is attached, else 0.
+int corvo_standalone();
+
+// Copies the runtime's init data into the caller's record. Returns 0.
+int corvo_copy_init_data(INIT_DATA& data);
+
+// Clears the runtime's init data and reads init_data.xml again. Returns 0
+// or a result code.
+int corvo_load_init_data();
+
+// Copies the client status into the caller's record. Returns 0.
+int corvo_client_status(CLIENT_STATUS& status);
+
+// Sends the extended status message. Returns 0, or RC_WRITE_FAILED when the
+// client had not taken the previous one.
+int corvo_send_progress_ext(double cpu_time, double checkpoint_cpu_time, double fraction_done,
+                            int other_pid, double bytes_sent, double bytes_received, double wss);
+
+// Sends the short status message; results as above.
+int corvo_send_progress(double cpu_time, double checkpoint_cpu_time, double fraction_done);
+
+void corvo_set_network_wanted(bool wanted);
+
+// Hands the web-graphics address to the client (ignored when standalone).
+void corvo_announce_web_graphics(const char* address);
+
+// Opens the sporadic files "ac" and "ca" in the directory. Returns 0 or
+// RC_FOPEN_FAILED.
+int corvo_open_sporadic_files(const char* directory);
+
+// Tells the client that the job ended with the status and ends the process
+// with it.
+[[noreturn]] void corvo_finish(int status);

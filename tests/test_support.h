@@ -1,0 +1,143 @@
+// Fakes and fixtures shared by the unit tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "driver/job.h"
+#include "engine/engine_runner.h"
+#include "lib/clock.h"
+
+// A clock whose pauses only move its time forward.
+class FakeClock final : public Clock {
+ public:
+  double now() override { return time; }
+  void pause(double seconds) override {
+    pauses.push_back(seconds);
+    time += static_cast<long>(seconds * 1000) / 1000.0;
+  }
+  double time = 1000.0;
+  std::vector<double> pauses;
+};
+
+// Records every command and answers from a script of replies, matched by
+// the command's first words; unmatched commands get an empty reply and 0.
+class FakeRunner final : public EngineRunner {
+ public:
+  struct Reply {
+    std::string prefix;
+    int result = 0;
+    std::vector<std::string> lines;
+  };
+
+  explicit FakeRunner(ENGINE_TYPE type = ENGINE_WSLC) : type_(type) {}
+
+  // Queues a reply for the next command that begins with prefix.
+  void reply(const std::string& prefix, std::vector<std::string> lines, int result = 0) {
+    replies_.push_back({prefix, result, std::move(lines)});
+  }
+
+  ENGINE_TYPE engine_type() const override { return type_; }
+  int run_engine_command(const std::string& command, std::vector<std::string>& lines, bool show) override;
+
+  std::vector<std::string> commands;
+  std::vector<bool> shows;
+
+ private:
+  ENGINE_TYPE type_;
+  std::deque<Reply> replies_;
+};
+
+// Thrown by FakeRuntime where the real runtime would end the process.
+struct JobEnded {
+  bool finished;  // true for a finish, false for a plain exit
+  int code;
+};
+
+class FakeRuntime final : public JobRuntime {
+ public:
+  CLIENT_STATUS client_status() override {
+    if (!statuses.empty()) {
+      status = statuses.front();
+      statuses.pop_front();
+    }
+    return status;
+  }
+  bool heartbeat_seen() override { return heartbeat; }
+  void send_progress_ext(double cpu_time, double fraction_done, double wss) override {
+    progress.push_back({cpu_time, fraction_done, wss});
+  }
+  void send_progress_zero() override { ++zero_reports; }
+  void set_network_wanted(bool wanted) override { network_wanted = wanted; }
+  void announce_web_graphics(const char* address) override { web_graphics = address; }
+  void end_with_finish(int code) override { throw JobEnded{true, code}; }
+  void end_with_exit(int code) override { throw JobEnded{false, code}; }
+
+ public:
+
+  struct Progress {
+    double cpu_time, fraction_done, wss;
+  };
+  CLIENT_STATUS status;                 // returned once the queue is empty
+  std::deque<CLIENT_STATUS> statuses;   // returned one per call first
+  bool heartbeat = true;
+  std::vector<Progress> progress;
+  int zero_reports = 0;
+  bool network_wanted = false;
+  std::string web_graphics;
+};
+
+// A job wired to fakes, run in a fresh temporary directory that is the
+// current directory for the test.
+class JobTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  FakeRunner runner;
+  FakeRuntime runtime;
+  FakeClock clock;
+  JOB job;
+  std::filesystem::path dir;
+
+ private:
+  std::filesystem::path previous_dir_;
+};
+
+// A fresh temporary directory made current for the test's life.
+class TempDirTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  std::filesystem::path dir;
+
+ private:
+  std::filesystem::path previous_dir_;
+};
+
+// Makes a new empty temporary directory.
+std::filesystem::path make_temp_dir();
+
+// Writes text to a file.
+void write_file(const std::filesystem::path& path, const std::string& text);
+std::string read_file(const std::filesystem::path& path);
+
+// Captures what the code under test writes to standard error.
+class StderrCapture {
+ public:
+  StderrCapture();
+  ~StderrCapture();
+  std::string text();  // everything written so far; stops the capture
+
+ private:
+  int saved_fd_ = -1;
+  std::filesystem::path file_;
+  bool done_ = false;
+};
+
+// The path of this test binary, for tests that run it again as a child.
+const std::string& test_binary_path();
