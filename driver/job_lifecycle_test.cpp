@@ -1,0 +1,280 @@
+#include "driver/job_lifecycle.h"
+
+#include <gtest/gtest.h>
+
+#include "driver/client_control.h"
+#include "driver/container_op.h"
+#include "driver/job_names.h"
+#include "test_support.h"
+
+using Lines = std::vector<std::string>;
+
+namespace {
+
+Lines wslc_state(const char* state) { return {std::string("{\"State\":\"") + state + "\"}\n"}; }
+
+const Lines kCleanup = {"logs corvo__proj__res_1", "container rm corvo__proj__res_1",
+                        "image rm corvo__proj__wu"};
+
+Lines concat(Lines a, const Lines& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+}  // namespace
+
+class StartContainerTest : public JobTest {};
+
+TEST_F(StartContainerTest, InitialStateTable) {
+  const std::string ps = "ps --all --filter \"name=corvo__proj__res_1\" --format json";
+  struct {
+    const char* state;
+    Lines commands;
+    std::string log;
+  } cases[] = {
+      {"created", {ps, "start corvo__proj__res_1"}, "container is created\nstarting container\n"},
+      {"running", {ps}, "container is already running\n"},
+      {"paused", {ps, "unpause corvo__proj__res_1"}, "container is paused; unpausing\n"},
+      {"exited", {ps, "start corvo__proj__res_1"}, "container is exited; restarting\nstarting container\n"},
+      {"dead", {ps, "kill corvo__proj__res_1", "start corvo__proj__res_1"},
+       "container is in other state; restarting\nstarting container\n"},
+  };
+  for (const auto& c : cases) {
+    runner.commands.clear();
+    runner.reply("ps", wslc_state(c.state));
+    StderrCapture log;
+    start_container(job);
+    EXPECT_EQ(runner.commands, c.commands) << c.state;
+    EXPECT_EQ(log.text(), c.log) << c.state;
+  }
+}
+
+TEST_F(StartContainerTest, APausedContainerThatCantBeUnpausedIsKilledAndStarted) {
+  job.config.verbose = 0;
+  runner.reply("ps", wslc_state("paused"));
+  runner.reply("unpause", {"Error: cannot unpause\n"});
+  StderrCapture log;
+  start_container(job);
+  EXPECT_EQ(runner.commands[1], "unpause corvo__proj__res_1");
+  EXPECT_EQ(runner.commands[2], "kill corvo__proj__res_1");
+  EXPECT_EQ(runner.commands[3], "start corvo__proj__res_1");
+  EXPECT_EQ(log.text(),
+            "container is paused; unpausing\nOutput from 'unpause' command:\n   Error: cannot unpause\n"
+            "unpause failed; killing\n");
+}
+
+TEST_F(StartContainerTest, FailuresEndTheJob) {
+  const std::string ps = "ps --all --filter \"name=corvo__proj__res_1\" --format json";
+  struct {
+    const char* name;
+    std::function<void(FakeRunner&)> script;
+    Lines commands;
+    int status;
+    std::string last_line;
+  } cases[] = {
+      {"state query fails", [](FakeRunner& r) { r.reply("ps", {}, -1); },
+       {ps}, 1, "get_container_state() failed: -1\n"},
+      {"unpause and kill fail",
+       [](FakeRunner& r) {
+         r.reply("ps", wslc_state("paused"));
+         r.reply("unpause", {}, -1);
+         r.reply("kill", {"Error: no\n"});
+       },
+       concat({ps, "unpause corvo__proj__res_1", "kill corvo__proj__res_1"}, kCleanup), 1,
+       "stderr end\n"},
+      {"start fails",
+       [](FakeRunner& r) {
+         r.reply("ps", wslc_state("created"));
+         r.reply("start", {}, -1);
+       },
+       concat({ps, "start corvo__proj__res_1", "kill corvo__proj__res_1"}, kCleanup), 1, "stderr end\n"},
+      {"create fails", [](FakeRunner& r) { r.reply("ps", {}); }, concat({ps}, kCleanup), 1, "stderr end\n"},
+  };
+  for (const auto& c : cases) {
+    FakeRunner fresh;
+    job.engine = &fresh;
+    job.config.verbose = 0;
+    c.script(fresh);
+    StderrCapture log;
+    try {
+      start_container(job);
+      ADD_FAILURE() << c.name << ": did not end";
+    } catch (const JobEnded& end) {
+      EXPECT_TRUE(end.finished) << c.name;
+      EXPECT_EQ(end.code, c.status) << c.name;
+    }
+    EXPECT_EQ(fresh.commands, c.commands) << c.name;
+    std::string text = log.text();
+    EXPECT_EQ(text.substr(text.size() - c.last_line.size()), c.last_line) << c.name << ": " << text;
+  }
+}
+
+class MainLoopTest : public JobTest {};
+
+TEST_F(MainLoopTest, PollsEveryTenthTickAndFinishesWithTheExitStatus) {
+  job.config.verbose = 0;
+  job.init_data.ncpus = 2.0;
+  job.cpu_time = 100;
+  write_file("fraction_done", "0.25\n");
+  runner.reply("ps", {"{\"Status\":\"Up\"}\n"});
+  runner.reply("ps", {"{\"Status\":\"Up\"}\n"});
+  runner.reply("ps", {"{\"Status\":\"Exited (3) now\"}\n"});
+  StderrCapture log;
+  try {
+    run_main_loop(job);
+    FAIL() << "main loop returned";
+  } catch (const JobEnded& end) {
+    EXPECT_TRUE(end.finished);
+    EXPECT_EQ(end.code, 3);
+  }
+  // Polls at ticks 0, 10 and 20, each after a one-second sleep.
+  EXPECT_EQ(clock.pauses.size(), 21u);
+  ASSERT_EQ(runtime.progress.size(), 2u);
+  EXPECT_EQ(runtime.progress[0].cpu_time, 120);  // a full ten-second share at once
+  EXPECT_EQ(runtime.progress[1].cpu_time, 140);
+  EXPECT_EQ(runtime.progress[0].fraction_done, 0.25);
+  EXPECT_EQ(runtime.progress[0].wss, 1e8);
+  EXPECT_EQ(runner.commands.back(), "image rm corvo__proj__wu");
+}
+
+TEST_F(MainLoopTest, AFailedPollKillsAndCleansUp) {
+  job.config.verbose = 0;
+  runner.reply("ps", {}, -1);
+  StderrCapture log;
+  try {
+    run_main_loop(job);
+  } catch (const JobEnded& end) {
+    EXPECT_TRUE(end.finished);
+    EXPECT_EQ(end.code, 1);
+  }
+  EXPECT_EQ(runner.commands, concat({"ps --all --filter \"name=corvo__proj__res_1\" --format json",
+                                     "kill corvo__proj__res_1"},
+                                    kCleanup));
+}
+
+TEST_F(MainLoopTest, SuspendPausesOnceAndResumeUnpausesWithoutReports) {
+  job.config.verbose = 0;
+  CLIENT_STATUS running, suspended;
+  suspended.is_suspended = 1;
+  CLIENT_STATUS quitting;
+  quitting.quit_asked = 1;
+  // Tick 0 runs, then ten suspended seconds, then resume, then quit.
+  runtime.statuses = {running};
+  for (int i = 0; i < 10; ++i) runtime.statuses.push_back(suspended);
+  runtime.statuses.push_back(running);
+  runtime.statuses.push_back(quitting);
+  for (int i = 0; i < 2; ++i) runner.reply("ps", {"{\"Status\":\"Up\"}\n"});
+  StderrCapture log;
+  try {
+    run_main_loop(job);
+  } catch (const JobEnded& end) {
+    EXPECT_FALSE(end.finished);
+    EXPECT_EQ(end.code, 0);
+  }
+  const std::string ps = "ps --all --filter \"name=corvo__proj__res_1\" --format json";
+  EXPECT_EQ(runner.commands, (Lines{ps, "pause corvo__proj__res_1", ps, "unpause corvo__proj__res_1",
+                                    "pause corvo__proj__res_1"}));
+  // Only tick 0 reported: at tick 10 the container was paused.
+  EXPECT_EQ(runtime.progress.size(), 1u);
+}
+
+TEST_F(MainLoopTest, AFailedPauseForASuspendEndsTheProcessWithoutAFinish) {
+  job.config.verbose = 0;
+  runtime.status.is_suspended = 1;
+  runner.reply("pause", {}, -5);
+  StderrCapture log;
+  try {
+    run_main_loop(job);
+  } catch (const JobEnded& end) {
+    EXPECT_FALSE(end.finished);
+    EXPECT_EQ(end.code, 0);
+  }
+  EXPECT_EQ(log.text(), "pause command failed: -5\npoll_client_msgs() returned -5\n");
+}
+
+class ClientControlTest : public JobTest {};
+
+TEST_F(ClientControlTest, RequestsInOrderOfPrecedence) {
+  struct {
+    const char* name;
+    CLIENT_STATUS status;
+    Lines commands;
+    std::string log;
+  } cases[] = {
+      {"lost beats quit", {1, 1, 1, 0, 1}, {"pause corvo__proj__res_1"},
+       "no heartbeat from client - pausing and exiting\n"},
+      {"quit beats abort", {0, 1, 1, 0, 1}, {"pause corvo__proj__res_1"},
+       "got quit request from client - pausing container\n"},
+      {"abort beats suspend", {0, 1, 0, 0, 1}, concat({"kill corvo__proj__res_1"}, kCleanup),
+       "got abort request from client\nstderr from container:\nstderr end\n"},
+  };
+  for (const auto& c : cases) {
+    FakeRunner fresh;
+    job.engine = &fresh;
+    job.config.verbose = 0;
+    runtime.status = c.status;
+    StderrCapture log;
+    try {
+      poll_client_msgs(job);
+      ADD_FAILURE() << c.name;
+    } catch (const JobEnded& end) {
+      EXPECT_FALSE(end.finished) << c.name;
+      EXPECT_EQ(end.code, 0) << c.name;
+    }
+    EXPECT_EQ(fresh.commands, c.commands) << c.name;
+    EXPECT_EQ(log.text(), c.log) << c.name;
+  }
+}
+
+TEST_F(ClientControlTest, SuspendLinesOnlyAtVerbosityTwo) {
+  job.config.verbose = 2;
+  job.container_running = false;
+  runtime.status.is_suspended = 1;
+  {
+    StderrCapture log;
+    EXPECT_EQ(poll_client_msgs(job), 0);
+    EXPECT_EQ(log.text(), "client: suspended\n");
+  }
+  job.config.verbose = 1;
+  runtime.status.is_suspended = 0;
+  job.container_running = true;
+  StderrCapture log;
+  EXPECT_EQ(poll_client_msgs(job), 0);
+  EXPECT_EQ(log.text(), "");
+  EXPECT_TRUE(runner.commands.empty());
+}
+
+TEST_F(ClientControlTest, FractionDoneFile) {
+  struct {
+    const char* content;
+    double value;
+  } cases[] = {{nullptr, 0}, {"0.25\n", 0.25}, {"1.5", 1.5}, {"abc", 0}, {"", 0}, {" 7e-1 rest", 0.7}};
+  for (const auto& c : cases) {
+    std::filesystem::remove("fraction_done");
+    if (c.content != nullptr) write_file("fraction_done", c.content);
+    EXPECT_DOUBLE_EQ(read_fraction_done(), c.value) << (c.content ? c.content : "(missing)");
+  }
+}
+
+TEST(JobNames, LowerCasedAndCut) {
+  EXPECT_EQ(make_name("MyProj", "WU_One"), "corvo__myproj__wu_one");
+  std::string name = make_name(std::string(600, 'A'), "b");
+  EXPECT_EQ(name, "corvo__" + std::string(511, 'a') + "__b");
+
+  JOB job;
+  job.project_name = "Proj";
+  job.init_data.wu_name = "WU";
+  job.init_data.result_name = "WU_0";
+  name_job(job);
+  EXPECT_EQ(job.job_image, "corvo__proj__wu");
+  EXPECT_EQ(job.job_container, "corvo__proj__wu_0");
+  job.config.image_name = "Registry/Image:Tag";
+  name_job(job);
+  EXPECT_EQ(job.job_image, "Registry/Image:Tag");
+}
+
+TEST(OutputHasText, SubstringCaseSensitive) {
+  EXPECT_FALSE(output_has_text({}, "Error"));
+  EXPECT_TRUE(output_has_text({"a\n", "an Error here\n"}, "Error"));
+  EXPECT_FALSE(output_has_text({"error\n"}, "Error"));
+}
