@@ -1,0 +1,77 @@
+#!/bin/bash
+# The container commands of the start-up and the end of a job, as the WSL
+# containers tool receives them.
+. "$(dirname "$0")/lib.sh"
+
+# A paused container that can't be unpaused is killed and started; the first
+# poll then finds it exited with status 3.
+install_fake_engine wslc.exe '
+case "$1" in
+  ps)
+    if [ -e "$FAKE_ENGINE_STATE/started" ]; then
+      echo "{\"State\":\"exited\",\"Status\":\"Exited (3) 1 second ago\"}"
+    else
+      echo "{\"State\":\"paused\",\"Status\":\"Up 2 minutes (Paused)\"}"
+    fi ;;
+  unpause) echo "Error: container is not paused"; exit 1 ;;
+  start) touch "$FAKE_ENGINE_STATE/started" ;;
+  logs) echo "line one"; echo "line two" ;;
+esac'
+run_quayside
+expect_eq "exit status" 3 "$status"
+expect_eq "engine commands" "ps|--all|--filter|name=corvo|--format|json|
+unpause|corvo|
+kill|corvo|
+start|corvo|
+ps|--all|--filter|name=corvo|--format|json|
+logs|corvo|
+container|rm|corvo|
+image|rm|corvo|" "$(cat "$FAKE_ENGINE_LOG")"
+expect_log_has "quayside 23 starting"
+expect_log_has "Using WSL containers"
+expect_log_has "container is paused; unpausing"
+expect_log_has "unpause failed; killing"
+expect_eq "container log copied" "stderr from container:
+line one
+line two
+stderr end" "$(sed -n '/^stderr from container:/,/^stderr end/p' "$WORK/log")"
+
+# A container found running is not started again; the job finishes with 0.
+: > "$FAKE_ENGINE_LOG"
+install_fake_engine wslc.exe '
+case "$1" in
+  ps) echo "{\"State\":\"running\",\"Status\":\"Exited (0) just now\"}" ;;
+esac'
+run_quayside
+expect_eq "exit status of a running container" 0 "$status"
+expect_eq "no start for a running container" "ps|--all|--filter|name=corvo|--format|json|
+ps|--all|--filter|name=corvo|--format|json|
+logs|corvo|
+container|rm|corvo|
+image|rm|corvo|" "$(cat "$FAKE_ENGINE_LOG")"
+
+# A start that fails kills the container and finishes with 1.
+: > "$FAKE_ENGINE_LOG"
+install_fake_engine wslc.exe '
+case "$1" in
+  ps) echo "{\"State\":\"created\"}" ;;
+  start) echo "Error: cannot start"; exit 0 ;;
+esac'
+run_quayside
+expect_eq "exit status of a failed start" 1 "$status"
+expect_eq "kill after a failed start" "ps|--all|--filter|name=corvo|--format|json|
+start|corvo|
+kill|corvo|
+logs|corvo|
+container|rm|corvo|
+image|rm|corvo|" "$(cat "$FAKE_ENGINE_LOG")"
+expect_log_has "start failed: -1"
+
+# A command line without the value of an option ends before anything else.
+: > "$FAKE_ENGINE_LOG"
+run_quayside a --config
+expect_eq "exit status of a missing option value" 1 "$status"
+expect_eq "missing value message" "missing value for --config" "$(cat "$WORK/log")"
+expect_eq "no engine command" "" "$(cat "$FAKE_ENGINE_LOG")"
+
+finish_test

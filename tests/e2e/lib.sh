@@ -1,0 +1,65 @@
+# Shared set-up for the end-to-end tests: a temporary job directory, a fake
+# engine first on PATH, and small assertions. Source it from a test script.
+set -u
+
+: "${QUAYSIDE:?set QUAYSIDE to the built quayside binary}"
+E2E_DIR=${E2E_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)}
+
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/quayside-e2e-XXXXXX")
+trap 'rm -rf "$WORK"' EXIT
+JOB_DIR=$WORK/job
+BIN_DIR=$WORK/bin
+mkdir -p "$JOB_DIR" "$BIN_DIR"
+export FAKE_ENGINE_LOG=$WORK/engine.log
+export FAKE_ENGINE_STATE=$WORK/state
+mkdir -p "$FAKE_ENGINE_STATE"
+: > "$FAKE_ENGINE_LOG"
+failures=0
+
+# install_fake_engine NAME SCRIPT: NAME on PATH records each call's
+# arguments (one line, each argument followed by "|") and then runs SCRIPT,
+# a shell fragment that sees the arguments as "$@" and may keep state in
+# $FAKE_ENGINE_STATE.
+install_fake_engine() {
+  local name=$1 script=$2
+  printf '%s\n' "$script" > "$WORK/$name.script"
+  cat > "$BIN_DIR/$name" <<FAKE
+#!/bin/sh
+for arg in "\$@"; do printf '%s|' "\$arg"; done >> "\$FAKE_ENGINE_LOG"
+printf '\n' >> "\$FAKE_ENGINE_LOG"
+. "$WORK/$name.script"
+FAKE
+  chmod +x "$BIN_DIR/$name"
+}
+
+# run_quayside ARGS...: runs quayside in the job directory with the fake
+# engine first on PATH; sets $status and leaves its log in $WORK/log.
+run_quayside() {
+  (cd "$JOB_DIR" && PATH="$BIN_DIR:$PATH" timeout 120 "$QUAYSIDE" "$@") > "$WORK/log" 2>&1
+  status=$?
+}
+
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+expect_eq() {  # expect_eq WHAT EXPECTED ACTUAL
+  if [ "$2" != "$3" ]; then
+    fail "$1"
+    printf -- '--- expected\n%s\n--- actual\n%s\n' "$2" "$3"
+  fi
+}
+
+expect_log_has() {  # expect_log_has TEXT
+  grep -qF -- "$1" "$WORK/log" || fail "log lacks: $1"
+}
+
+finish_test() {
+  if [ "$failures" -ne 0 ]; then
+    echo "--- quayside log"
+    cat "$WORK/log"
+    exit 1
+  fi
+  echo "ok"
+}
