@@ -49,7 +49,7 @@ void prepare_job(JOB& job) {
     job.init_data.wu_cpu_time = 0.0;
   } else {
     corvo_copy_init_data(job.init_data);
-    const std::string& dir = job.init_data.project_dir;
+    const std::string dir = job.init_data.project_dir;
     std::size_t slash = dir.rfind('/');
     job.project_name = slash == std::string::npos ? dir : dir.substr(slash + 1);
     name_job(job);

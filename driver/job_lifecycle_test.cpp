@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "driver/client_control.h"
 #include "driver/container_op.h"
 #include "driver/job_names.h"
@@ -263,8 +265,8 @@ TEST(JobNames, LowerCasedAndCut) {
 
   JOB job;
   job.project_name = "Proj";
-  job.init_data.wu_name = "WU";
-  job.init_data.result_name = "WU_0";
+  std::strcpy(job.init_data.wu_name, "WU");
+  std::strcpy(job.init_data.result_name, "WU_0");
   name_job(job);
   EXPECT_EQ(job.job_image, "corvo__proj__wu");
   EXPECT_EQ(job.job_container, "corvo__proj__wu_0");

@@ -309,16 +309,20 @@ bool XML_READER::take_text(const char* name, char* buffer, std::size_t size) {
     return true;
   }
   if (std::strcmp(tag, name) != 0) return false;
-  XML_ITEM item = next_item(buffer, size);
+  // Read into a scratch buffer, so that a failed read leaves the field as
+  // it was.
+  std::vector<char> value(size);
+  XML_ITEM item = next_item(value.data(), size);
   if (item == XML_ITEM_END || item == XML_ITEM_OVERFLOW) return false;
   if (item == XML_ITEM_TAG) {
     last_was_tag = true;
-    bool empty_element = is_end_tag_of(buffer, name);
+    if (!is_end_tag_of(value.data(), name)) return false;
     buffer[0] = '\0';
-    return empty_element;
+    return true;
   }
   if (!read_end_tag(name)) return false;
-  if (item == XML_ITEM_TEXT) decode_entities(buffer);
+  if (item == XML_ITEM_TEXT) decode_entities(value.data());
+  std::memcpy(buffer, value.data(), std::strlen(value.data()) + 1);
   return true;
 }
 

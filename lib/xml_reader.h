@@ -54,8 +54,7 @@ struct XML_READER {
   bool expect_root(const char* root);
 
   // Field readers: when tag names the element, read its value and end tag
-  // and return true; otherwise return false (the destination is unchanged,
-  // except that take_text may leave partial text).
+  // and return true; otherwise return false with the destination unchanged.
   bool take_int(const char* name, std::int32_t& value);
   bool take_double(const char* name, double& value);
   bool take_uint64(const char* name, std::uint64_t& value);
