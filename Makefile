@@ -3,9 +3,11 @@ BUILD_PACKAGES := cmake ninja-build g++ libgtest-dev nlohmann-json3-dev
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 
-.PHONY: all build test test-asan test-tsan demo deps clean
+.PHONY: all build test test-asan test-tsan fuzz demo deps clean
 
 all: build
 
@@ -33,8 +35,16 @@ test-tsan: deps
 	cmake --build $(TSAN_BUILD) -j $(JOBS)
 	cd $(TSAN_BUILD) && ctest --output-on-failure -j $(JOBS) -L unit
 
+# Every fuzz target for FUZZ_SECONDS from its seed corpus (clang and libFuzzer).
+fuzz:
+	@scripts/ensure-packages.sh $(BUILD_PACKAGES) clang libfuzzer-14-dev
+	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DQUAYSIDE_FUZZ=ON -DQUAYSIDE_TESTS=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 demo: build
 	QUAYSIDE=$(BUILD)/quayside examples/fake-engine-demo.sh
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
