@@ -74,4 +74,14 @@ expect_eq "exit status of a missing option value" 1 "$status"
 expect_eq "missing value message" "missing value for --config" "$(cat "$WORK/log")"
 expect_eq "no engine command" "" "$(cat "$FAKE_ENGINE_LOG")"
 
+# An unreadable job.toml ends the job with exit code 1 before the engine is touched.
+: > "$FAKE_ENGINE_LOG"
+printf 'workdir = [\n' > "$JOB_DIR/job.toml"
+run_quayside
+expect_eq "exit status of a bad job.toml" 1 "$status"
+expect_log_has "TOML error: Error: line 2: unexpected token"
+expect_log_has "can't parse config file"
+expect_eq "no engine command for a bad job.toml" "" "$(cat "$FAKE_ENGINE_LOG")"
+rm "$JOB_DIR/job.toml"
+
 finish_test

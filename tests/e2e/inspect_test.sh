@@ -37,4 +37,35 @@ end' "$("$QUAYSIDE_INSPECT" xml "$WORK/items.xml")"
 "$QUAYSIDE_INSPECT" bogus x 2> /dev/null
 expect_eq "exit for an unknown command" 2 $?
 
+printf 'a = 1\n[t]\nwhen = 1979-05-27T07:32:00Z\n' > "$WORK/doc.toml"
+expect_eq "toml tree" '{
+  "a": 1,
+  "t": {
+    "when": {
+      "ticks": 2966383200000000,
+      "utc": "1979-05-27T07:32:00.0000000Z"
+    }
+  }
+}' "$("$QUAYSIDE_INSPECT" toml "$WORK/doc.toml")"
+printf 'a = 1\na = 2\n' > "$WORK/bad.toml"
+"$QUAYSIDE_INSPECT" toml "$WORK/bad.toml" > "$WORK/out" 2> "$WORK/err"
+expect_eq "exit for a bad toml" 1 $?
+expect_eq "toml error text" "Error: line 3: Multiple same key: a" "$(cat "$WORK/err")"
+
+printf 'workdir = "/w"\nmount = ["/a:/b"]\n' > "$WORK/job.toml"
+"$QUAYSIDE_INSPECT" job-config "$WORK/job.toml" --verbose > "$WORK/out" 2> "$WORK/err"
+expect_eq "job-config exit" 0 $?
+expect_eq "job-config lines" "quayside config:
+   workdir: /w
+   use GPU: no
+   mount: /a:/b
+   verbose: 2" "$(cat "$WORK/err")"
+grep -qF '"image_name": ""' "$WORK/out" || fail "job-config JSON lacks image_name"
+grep -qF '"verbose": 2' "$WORK/out" || fail "job-config JSON lacks the verbosity"
+printf 'use_gpu = "yes"\n' > "$WORK/typed.toml"
+"$QUAYSIDE_INSPECT" job-config "$WORK/typed.toml" > "$WORK/out" 2> "$WORK/err"
+expect_eq "job-config exit on a type error" 1 $?
+expect_eq "job-config type error" "TOML error: type error: this value is string but bool was requested" \
+  "$(cat "$WORK/err")"
+
 finish_test

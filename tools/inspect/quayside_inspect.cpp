@@ -7,19 +7,30 @@
 #include <string>
 #include <vector>
 
-#include "lib/file_util.h"
+#include <fstream>
+
+#include "driver/job_config.h"
 #include "lib/init_data.h"
 #include "lib/result_codes.h"
 #include "lib/xml_reader.h"
+#include "toml/reader.h"
 #include "tools/inspect/records_json.h"
+#include "tools/inspect/toml_json.h"
 
 namespace {
 
 const char kUsage[] =
     "usage: quayside-inspect COMMAND FILE\n"
-    "  init-data FILE   the parsed init_data.xml as one JSON object\n"
-    "  xml FILE         every item the XML reader reads, one per line\n"
-    "  --help           this text\n";
+    "  init-data FILE                the parsed init_data.xml as one JSON object\n"
+    "  xml FILE                      every item the XML reader reads, one per line\n"
+    "  toml FILE                     the TOML value tree as JSON\n"
+    "  job-config FILE [--verbose]   the configuration lines quayside prints, then the\n"
+    "                                whole job configuration as JSON\n"
+    "  --help                        this text\n";
+
+std::string dump(const nlohmann::ordered_json& json) {
+  return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+}
 
 // Opens FILE for a subcommand, or says why not. Exit code 2 when missing.
 std::FILE* open_input(const std::string& path) {
@@ -35,7 +46,7 @@ int inspect_init_data(std::FILE* file) {
     std::fprintf(stderr, "parse failed: %d (%s)\n", result, result_text(result));
     return 1;
   }
-  std::printf("%s\n", init_data_json(*data).dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+  std::printf("%s\n", dump(init_data_json(*data)).c_str());
   return 0;
 }
 
@@ -73,6 +84,27 @@ int inspect_xml(std::FILE* file) {
   }
 }
 
+int inspect_toml(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  ParseOutcome outcome = parse_toml(in);
+  if (!outcome.valid()) {
+    std::fprintf(stderr, "%s\n", outcome.error.c_str());
+    return 1;
+  }
+  std::printf("%s\n", dump(toml_json(outcome.root)).c_str());
+  return 0;
+}
+
+int inspect_job_config(const std::string& path, bool verbose) {
+  JOB_CONFIG config;
+  config.verbose = verbose ? 2 : 1;
+  if (parse_config(path, config) != 0) return 1;
+  print_config(config);
+  std::fflush(stderr);
+  std::printf("%s\n", dump(job_config_json(config)).c_str());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -80,11 +112,20 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  if (argc != 3) {
+  std::string command = argc > 1 ? argv[1] : "";
+  bool verbose = argc == 4 && command == "job-config" && std::strcmp(argv[3], "--verbose") == 0;
+  if (argc != 3 && !verbose) {
     std::fputs(kUsage, stderr);
     return 2;
   }
-  std::string command = argv[1];
+  if (command == "job-config") return inspect_job_config(argv[2], verbose);
+  if (command == "toml") {
+    if (std::FILE* file = open_input(argv[2])) {
+      std::fclose(file);
+      return inspect_toml(argv[2]);
+    }
+    return 2;
+  }
   if (command != "init-data" && command != "xml") {
     std::fprintf(stderr, "quayside-inspect: unknown command %s\n%s", argv[1], kUsage);
     return 2;
