@@ -12,7 +12,7 @@ class CorvoRuntime final : public JobRuntime {
     corvo_client_status(status);
     return status;
   }
-  bool heartbeat_seen() override { return ::heartbeat_seen.load(std::memory_order_relaxed); }
+  bool heartbeat_seen() override { return corvo_heartbeat_seen(); }
   void send_progress_ext(double cpu_time, double fraction_done, double wss) override {
     // All CPU time counts as checkpointed: the container keeps its own state.
     corvo_send_progress_ext(cpu_time, cpu_time, fraction_done, 0, 0, 0, wss);

@@ -3,7 +3,6 @@
 // status and reporting calls are made from the main thread afterwards.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 
 #include "lib/init_data.h"
@@ -33,9 +32,6 @@ struct CLIENT_STATUS {
   std::int32_t sporadic_ca = 0;
 };
 
-// True once the first pulse message from the client has been taken.
-extern std::atomic<bool> heartbeat_seen;
-
 // Starts the runtime. Returns 0 or a failure code.
 int corvo_startup(const RUNTIME_OPTIONS& options);
 
@@ -51,6 +47,9 @@ int corvo_load_init_data();
 
 // Copies the client status into the caller's record. Returns 0.
 int corvo_client_status(CLIENT_STATUS& status);
+
+// True once the first pulse message from the client has been taken.
+bool corvo_heartbeat_seen();
 
 // Sends the extended status message. Returns 0, or RC_WRITE_FAILED when the
 // client had not taken the previous one.
@@ -72,3 +71,7 @@ int corvo_open_sporadic_files(const char* directory);
 // Tells the client that the job ended with the status and ends the process
 // with it.
 [[noreturn]] void corvo_finish(int status);
+
+// The common end of the process: releases the slot, stops diagnostics,
+// flushes and ends at once with the status.
+[[noreturn]] void corvo_end_process(int status);

@@ -33,10 +33,14 @@ FAKE
 }
 
 # run_quayside ARGS...: runs quayside in the job directory with the fake
-# engine first on PATH; sets $status and leaves its log in $WORK/log.
+# engine first on PATH; sets $status and leaves in $WORK/log what it printed
+# before its log went to the slot's stderr.txt, then that file. The slot's
+# status files of an earlier run are removed first.
 run_quayside() {
+  rm -f "$JOB_DIR/stderr.txt" "$JOB_DIR/corvo_finish_called" "$JOB_DIR/corvo_temporary_exit"
   (cd "$JOB_DIR" && PATH="$BIN_DIR:$PATH" timeout 120 "$QUAYSIDE" "$@") > "$WORK/log" 2>&1
   status=$?
+  [ -f "$JOB_DIR/stderr.txt" ] && cat "$JOB_DIR/stderr.txt" >> "$WORK/log"
 }
 
 fail() {

@@ -1,0 +1,19 @@
+#include "platform/shared_block.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+
+#include "platform/posix/unique_fd.h"
+
+namespace platform {
+
+void* attach_named_block(const std::string& name, std::size_t size) {
+  unique_fd fd(retry_eintr([&] { return ::shm_open(("/" + name).c_str(), O_RDWR | O_CLOEXEC, 0); }));
+  if (!fd.valid()) return nullptr;
+  void* address = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd.get(), 0);
+  // The mapping stays for the life of the process; the descriptor is no
+  // longer needed once it is made.
+  return address == MAP_FAILED ? nullptr : address;
+}
+
+}  // namespace platform

@@ -1,0 +1,169 @@
+// Start-up of the runtime and the common end of the process.
+#include <algorithm>
+#include <cstdio>
+#include <system_error>
+#include <thread>
+
+#include "lib/file_util.h"
+#include "lib/result_codes.h"
+#include "lib/system_info.h"
+#include "platform/clock.h"
+#include "platform/process.h"
+#include "platform/process_table.h"
+#include "runtime/client_runtime.h"
+#include "runtime/diagnostics.h"
+#include "runtime/log_prefix.h"
+
+const char* const corvo_api_version = "API_VERSION_8.3.0";
+
+namespace {
+
+constexpr const char* kLockFile = "corvo_lockfile";
+constexpr double kLockRetrySeconds = 35;
+
+const char* prefix() {
+  thread_local char buffer[256];
+  return log_prefix(buffer, sizeof buffer);
+}
+
+// Every descendant of root, each once, found through the parent links.
+std::vector<int> descendants_of(int root) {
+  std::vector<platform::ProcessEntry> table = platform::process_table();
+  std::vector<int> found;
+  std::vector<int> frontier{root};
+  while (!frontier.empty()) {
+    int parent = frontier.back();
+    frontier.pop_back();
+    for (const auto& entry : table) {
+      if (entry.parent_pid != parent || entry.pid == root) continue;
+      if (std::find(found.begin(), found.end(), entry.pid) != found.end()) continue;
+      found.push_back(entry.pid);
+      frontier.push_back(entry.pid);
+    }
+  }
+  return found;
+}
+
+}  // namespace
+
+CLIENT_STATUS CLIENT_STATUS_CELLS::copy() const {
+  CLIENT_STATUS out;
+  out.client_lost = client_lost.load(std::memory_order_relaxed);
+  out.is_suspended = is_suspended.load(std::memory_order_relaxed);
+  out.quit_asked = quit_asked.load(std::memory_order_relaxed);
+  out.reread_asked = reread_asked.load(std::memory_order_relaxed);
+  out.abort_asked = abort_asked.load(std::memory_order_relaxed);
+  out.wss = wss.load(std::memory_order_relaxed);
+  out.max_wss = max_wss.load(std::memory_order_relaxed);
+  out.network_suspended = network_suspended.load(std::memory_order_relaxed);
+  out.sporadic_ca = sporadic_ca.load(std::memory_order_relaxed);
+  return out;
+}
+
+int ClientRuntime::startup(const RUNTIME_OPTIONS& startup_options) {
+  options = startup_options;
+  if (!diagnostics().set_up) {
+    int result = setup_diagnostics(0x227 | DIAG_CLIENT_JOB, "stdout", "stderr");
+    if (result != 0) return result;
+  }
+  status.client_lost = 0;
+  status.is_suspended = 0;
+  status.quit_asked = 0;
+  status.abort_asked = 0;
+  if (options.slot_owner) take_slot_lock();
+
+  standalone = false;
+  if (load_init_data() != 0) standalone = true;
+  if (!standalone) {
+    std::string name = std::string("shm_") + init_data.comm_obj_name;
+    shm = attach_shared_memory(name.substr(0, 255));
+    if (shm == nullptr) {
+      std::fprintf(stderr, "%s Can't set up shared mem: %d. Will run in standalone mode.\n", prefix(), -1);
+      standalone = true;
+    }
+  }
+  initial_cpu_time = last_cpu_time = last_checkpoint_cpu_time = init_data.wu_cpu_time;
+  fraction_done = -1;
+  if (standalone) options.watch_client = 0;
+  heartbeat_deadline = tick_count + 300;
+
+  int result = start_timer_thread();
+  if (result != 0) return result;
+  if (!options.keep_main_priority) platform::lower_current_thread_to_idle();
+  return 0;
+}
+
+void ClientRuntime::take_slot_lock() {
+  int refused = slot_lock.acquire(kLockFile);
+  if (refused == 0) return;
+  std::fprintf(stderr, "%s Can't acquire lockfile (%d) - waiting %ds\n", prefix(), refused,
+               static_cast<int>(kLockRetrySeconds));
+  clock.pause(kLockRetrySeconds);
+  refused = slot_lock.acquire(kLockFile);
+  if (refused == 0) return;
+  std::fprintf(stderr, "%s Can't acquire lockfile (%d) - exiting\n", prefix(), refused);
+  char text[512];
+  std::fprintf(stderr, "%s Error: %s\n", prefix(), system_error_text(refused, text, sizeof text));
+  // Ask the client to try again later. Even when the file can't be made,
+  // running beside the other instance would have both drive one container,
+  // so the process ends either way.
+  if (std::FILE* file = std::fopen("corvo_temporary_exit", "w")) {
+    std::fprintf(file, "%d\n%s\n", 600,
+                 "Waiting to acquire slot directory lock.  Another instance may be running.");
+    std::fclose(file);
+  }
+  end_process(0);
+}
+
+int ClientRuntime::load_init_data() {
+  init_data.project_preferences.reset();
+  init_data.reset();
+  std::FILE* file = path_exists("init_data.xml") ? open_file_retry("init_data.xml", "r", clock) : nullptr;
+  if (file == nullptr) {
+    std::fprintf(stderr, "%s Can't open init data file - running in standalone mode\n", prefix());
+    return RC_FOPEN_FAILED;
+  }
+  int result = parse_init_data_file(file, init_data);
+  std::fclose(file);
+  if (result != 0) {
+    std::fprintf(stderr, "%s Can't parse init data file - running in standalone mode\n", prefix());
+    return result;
+  }
+  return 0;
+}
+
+int ClientRuntime::start_timer_thread() {
+  main_thread = platform::current_thread();
+  try {
+    std::thread timer([this] {
+      timer_thread = platform::current_thread();
+      for (;;) {
+        platform::sleep_milliseconds(100);
+        timer_tick();
+        if (status.is_suspended.load(std::memory_order_relaxed) == 0) ++running_ticks;
+      }
+    });
+    timer.detach();  // runs until the process ends
+  } catch (const std::system_error& failure) {
+    std::fprintf(stderr, "%s start_timer_thread(): CreateThread() failed, errno %d\n", prefix(),
+                 failure.code().value());
+    return failure.code().value() != 0 ? failure.code().value() : -1;
+  }
+  return 0;
+}
+
+void ClientRuntime::end_process(int exit_status) {
+  if (options.slot_owner && slot_lock.held) slot_lock.release(kLockFile, clock);
+  if (options.kill_children_at_exit) {
+    for (int pid : descendants_of(platform::current_process_id())) platform::terminate_process(pid, 0);
+  }
+  finish_diagnostics();
+  std::fflush(nullptr);
+  platform::terminate_process_now(exit_status);
+}
+
+ClientRuntime& client_runtime() {
+  // Never destroyed: the timer thread uses it until the process ends.
+  static ClientRuntime* runtime = new ClientRuntime();
+  return *runtime;
+}

@@ -1,0 +1,168 @@
+// The timer thread's tick: the client's pulse and control messages, the
+// client check, and the periodic reporting steps.
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "lib/system_info.h"
+#include "lib/xml_scan.h"
+#include "platform/crash_report.h"
+#include "platform/process.h"
+#include "platform/process_table.h"
+#include "runtime/client_runtime.h"
+#include "runtime/log_prefix.h"
+
+namespace {
+
+constexpr std::int32_t kHeartbeatTicks = 300;  // 30 seconds of 100 ms ticks
+
+// The number after tag in text, if the text holds the tag and the number is
+// finite and in range. A tag followed by no number reads as 0.
+bool number_after(const char* text, const char* tag, double& value) {
+  const char* found = std::strstr(text, tag);
+  if (found == nullptr) return false;
+  errno = 0;
+  double number = std::strtod(found + std::strlen(tag), nullptr);
+  if (errno == ERANGE || !std::isfinite(number)) return false;
+  value = number;
+  return true;
+}
+
+bool integer_after(const char* text, const char* tag, std::int32_t& value) {
+  const char* found = std::strstr(text, tag);
+  if (found == nullptr) return false;
+  errno = 0;
+  long long number = std::strtoll(found + std::strlen(tag), nullptr, 0);
+  if (errno == ERANGE || number < INT32_MIN || number > INT32_MAX) return false;
+  value = static_cast<std::int32_t>(number);
+  return true;
+}
+
+}  // namespace
+
+double ClientRuntime::process_cpu_seconds() {
+  double seconds = 0;
+  if (cpu_seconds_of(platform::current_process(), seconds) == 0) return seconds;
+  return running_ticks * 0.1;
+}
+
+void ClientRuntime::timer_tick() {
+  if (stopped.load()) return;
+  if (finishing.load()) {
+    if (options.timer_reports_progress) {
+      last_cpu_time = process_cpu_seconds() + initial_cpu_time;
+      send_timer_status();
+    }
+    stopped = true;
+    return;
+  }
+  ++tick_count;
+  if (shm != nullptr) {
+    char message[kChannelSize];
+    if (options.watch_client && channel_receive(shm->pulse_in, message)) apply_pulse(message);
+    if (options.obey_control) apply_control_message();
+  }
+  if (tick_count % 10 != 0) return;
+  if (options.watch_client) check_client();
+  if (options.timer_reports_progress && status.is_suspended.load() == 0) {
+    last_cpu_time = process_cpu_seconds() + initial_cpu_time;
+    send_timer_status();
+  }
+  send_web_graphics();
+  if (sporadic_open.load(std::memory_order_acquire)) sync_sporadic_files();
+}
+
+void ClientRuntime::apply_pulse(const char* text) {
+  status.network_suspended.store(0, std::memory_order_relaxed);
+  if (std::strstr(text, "<heartbeat/>") != nullptr) heartbeat_deadline = tick_count + kHeartbeatTicks;
+  double number = 0;
+  if (number_after(text, "<wss>", number)) status.wss.store(number, std::memory_order_relaxed);
+  if (number_after(text, "<max_wss>", number)) status.max_wss.store(number, std::memory_order_relaxed);
+  bool suspended = false;
+  if (find_flag_in_text(text, "network_suspended", suspended)) {
+    status.network_suspended.store(suspended ? 1 : 0, std::memory_order_relaxed);
+  }
+  std::int32_t sporadic = 0;
+  if (integer_after(text, "<sporadic_ca>", sporadic)) status.sporadic_ca.store(sporadic, std::memory_order_relaxed);
+  heartbeat_seen.store(true, std::memory_order_relaxed);
+}
+
+void ClientRuntime::apply_control_message() {
+  char text[kChannelSize];
+  if (!channel_receive(shm->control_in, text)) return;
+  std::unique_lock<std::mutex> hold(control_mutex);
+  if (std::strstr(text, "<suspend/>") != nullptr) {
+    status.is_suspended = 1;
+    if (options.act_directly) suspend_job_threads();
+  }
+  if (std::strstr(text, "<resume/>") != nullptr) {
+    if (options.act_directly && status.is_suspended.load() == 1) resume_job_threads();
+    status.is_suspended = 0;
+  }
+  if (status.quit_asked.load() == 1 || std::strstr(text, "<quit/>") != nullptr) {
+    status.quit_asked = 1;
+    if (options.act_directly) {
+      hold.unlock();
+      if (status.is_suspended.load() == 1) resume_job_threads();
+      end_process(0);
+    }
+  }
+  if (status.abort_asked.load() == 1 || std::strstr(text, "<abort/>") != nullptr) {
+    status.abort_asked = 1;
+    if (options.act_directly) {
+      platform::mark_aborted_by_client();
+      platform::raise_debug_break();
+      hold.unlock();
+      if (status.is_suspended.load() == 1) resume_job_threads();
+      end_process(194);
+    }
+  }
+  if (std::strstr(text, "<reread_app_info/>") != nullptr) status.reread_asked = 1;
+}
+
+void ClientRuntime::check_client() {
+  bool lost = false;
+  if (init_data.client_pid != 0) {
+    if (tick_count % 100 == 0) lost = platform::probe_process(init_data.client_pid) == platform::ProbeResult::lost;
+  } else {
+    lost = tick_count > heartbeat_deadline;
+  }
+  if (lost) client_lost_now();
+}
+
+void ClientRuntime::client_lost_now() {
+  char buffer[256];
+  std::fprintf(stderr, "%s%s", log_prefix(buffer, sizeof buffer),
+               init_data.client_pid != 0 ? " CORVO client no longer exists - exiting\n"
+                                         : " No heartbeat from client for 30 sec - exiting\n");
+  std::fprintf(stderr, "%s timer handler: client dead, exiting\n", log_prefix(buffer, sizeof buffer));
+  if (options.act_directly) {
+    if (status.is_suspended.load() == 1) resume_job_threads();
+    end_process(0);
+  }
+  status.client_lost = 1;
+}
+
+void ClientRuntime::suspend_job_threads() {
+  if (!options.all_threads) {
+    platform::suspend_thread(main_thread);
+    return;
+  }
+  suspended_threads.clear();
+  for (platform::thread_ref thread : platform::threads_of_this_process()) {
+    if (thread == timer_thread) continue;
+    if (platform::suspend_thread(thread)) suspended_threads.push_back(thread);
+  }
+}
+
+void ClientRuntime::resume_job_threads() {
+  if (!options.all_threads) {
+    platform::resume_thread(main_thread);
+    return;
+  }
+  for (platform::thread_ref thread : suspended_threads) platform::resume_thread(thread);
+  suspended_threads.clear();
+}
