@@ -1,15 +1,43 @@
 // What this test binary does when a test starts it as a child process.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "lib/exclusive_file_lock.h"
+#include "lib/result_codes.h"
+#include "runtime/corvo_api.h"
+#include "runtime/diagnostics.h"
+
+namespace {
+
+bool is(const char* role, const char* name) { return std::strcmp(role, name) == 0; }
+
+}  // namespace
 
 int run_child_role(int argc, char** argv) {
   // "lock PATH": try to take the lock; the exit code is the error number.
-  if (argc == 2 && std::strcmp(argv[0], "lock") == 0) {
+  if (argc == 2 && is(argv[0], "lock")) {
     EXCLUSIVE_FILE_LOCK lock;
     return lock.acquire(argv[1]);
+  }
+  // "diagnostics FLAGS [ERR_BASE]": set up the facility, then write a line
+  // to standard error. The exit code is the negated result.
+  if ((argc == 2 || argc == 3) && is(argv[0], "diagnostics")) {
+    int flags = static_cast<int>(std::strtol(argv[1], nullptr, 0));
+    int result = setup_diagnostics(flags, "stdout", argc == 3 ? argv[2] : "stderr");
+    std::fputs("before exit\n", stderr);
+    return -result;
+  }
+  // "finish STATUS": start the runtime standalone as the job driver does and
+  // finish with STATUS.
+  if (argc == 2 && is(argv[0], "finish")) {
+    RUNTIME_OPTIONS options;
+    options.slot_owner = 1;
+    options.watch_client = 1;
+    options.obey_control = 1;
+    corvo_startup(options);
+    corvo_finish(std::atoi(argv[1]));
   }
   std::fprintf(stderr, "unknown child role\n");
   return 255;

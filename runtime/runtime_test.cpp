@@ -1,0 +1,411 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstring>
+#include <regex>
+#include <string>
+
+#include "lib/result_codes.h"
+#include "runtime/client_runtime.h"
+#include "runtime/diagnostics.h"
+#include "runtime/log_prefix.h"
+#include "runtime/shared_channels.h"
+#include "test_support.h"
+
+namespace {
+
+std::string message_in(SHM_CHANNEL& channel) { return reinterpret_cast<const char*>(channel.bytes + 1); }
+
+// A runtime attached to a block in this process's memory, as in client mode.
+class RuntimeTest : public TempDirTest {
+ protected:
+  void SetUp() override {
+    TempDirTest::SetUp();
+    std::memset(&area, 0, sizeof area);
+    runtime.shm = &area;
+    runtime.standalone = false;
+    runtime.options.watch_client = 1;
+    runtime.options.obey_control = 1;
+    runtime.heartbeat_deadline = 300;
+  }
+  void pulse(const char* text) { ASSERT_TRUE(channel_send(area.pulse_in, text)); }
+  void control(const char* text) { ASSERT_TRUE(channel_send(area.control_in, text)); }
+  // Runs ticks until tick_count reaches target, with stderr captured.
+  std::string tick_to(int target) {
+    StderrCapture log;
+    while (runtime.tick_count < target) runtime.timer_tick();
+    return log.text();
+  }
+  std::string take_status() {
+    char text[kChannelSize];
+    return channel_receive(area.status_out, text) ? text : "(empty)";
+  }
+
+  FakeClock clock;
+  ClientRuntime runtime{clock};
+  SHM_AREA area;
+};
+
+// Runs this test binary as a child in directory with the role; returns its
+// exit code.
+int run_child(const std::string& directory, const std::string& role) {
+  std::string command = "cd '" + directory + "' && '" + test_binary_path() + "' --child " + role + " > child.out 2>&1";
+  int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+TEST(SharedChannels, SendAndReceiveRules) {
+  SHM_CHANNEL channel{};
+  char buffer[kChannelSize] = "untouched";
+  EXPECT_FALSE(channel_receive(channel, buffer));
+  EXPECT_STREQ(buffer, "untouched");
+  EXPECT_TRUE(channel_empty(channel));
+
+  EXPECT_TRUE(channel_send(channel, "<quit/>"));
+  EXPECT_FALSE(channel_send(channel, "<abort/>"));
+  EXPECT_EQ(message_in(channel), "<quit/>");
+  EXPECT_TRUE(channel_receive(channel, buffer));
+  EXPECT_STREQ(buffer, "<quit/>");
+  EXPECT_EQ(channel.bytes[0], 0);
+  EXPECT_TRUE(channel_send(channel, "<abort/>"));
+
+  SHM_CHANNEL long_one{};
+  std::string text(1030, 'x');
+  ASSERT_TRUE(channel_send(long_one, text.c_str()));
+  EXPECT_EQ(message_in(long_one), std::string(1022, 'x'));
+
+  // A client that fills all 1023 bytes without a terminator.
+  SHM_CHANNEL unterminated{};
+  unterminated.bytes[0] = 1;
+  std::memset(unterminated.bytes + 1, 'y', 1023);
+  ASSERT_TRUE(channel_receive(unterminated, buffer));
+  EXPECT_EQ(std::string(buffer), std::string(1022, 'y'));
+
+  SHM_CHANNEL odd_flag{};
+  odd_flag.bytes[0] = 7;
+  EXPECT_FALSE(channel_send(odd_flag, "x"));
+}
+
+TEST_F(RuntimeTest, PulseMessages) {
+  runtime.tick_count = 5;
+  runtime.apply_pulse("<heartbeat/><wss>1.5e9</wss>");
+  EXPECT_EQ(runtime.heartbeat_deadline, 305);
+  EXPECT_EQ(runtime.status.wss.load(), 1.5e9);
+  EXPECT_EQ(runtime.status.max_wss.load(), 0);
+  EXPECT_TRUE(runtime.heartbeat_seen.load());
+
+  // Before each message: wss 7, max_wss 0, network suspended, sporadic_ca 5.
+  struct {
+    const char* text;
+    double wss;
+    double max_wss;
+    int network_suspended;
+    int sporadic_ca;
+  } cases[] = {
+      {"<wss>letters</wss>", 0, 0, 0, 5},
+      {"<max_wss> 2e6</max_wss>", 7, 2e6, 0, 5},
+      {"<wss>1e999</wss>", 7, 0, 0, 5},
+      {"<network_suspended/>", 7, 0, 1, 5},
+      {"<network_suspended />", 7, 0, 1, 5},
+      {"<network_suspended>0</network_suspended>", 7, 0, 0, 5},
+      {"<sporadic_ca>0x10</sporadic_ca>", 7, 0, 0, 16},
+      {"<sporadic_ca>010</sporadic_ca>", 7, 0, 0, 8},
+      {"<sporadic_ca>-3</sporadic_ca>", 7, 0, 0, -3},
+      {"<sporadic_ca>99999999999</sporadic_ca>", 7, 0, 0, 5},
+  };
+  for (const auto& c : cases) {
+    runtime.status.wss = 7;
+    runtime.status.max_wss = 0;
+    runtime.status.network_suspended = 1;
+    runtime.status.sporadic_ca = 5;
+    runtime.apply_pulse(c.text);
+    EXPECT_EQ(runtime.status.wss.load(), c.wss) << c.text;
+    EXPECT_EQ(runtime.status.max_wss.load(), c.max_wss) << c.text;
+    EXPECT_EQ(runtime.status.network_suspended.load(), c.network_suspended) << c.text;
+    EXPECT_EQ(runtime.status.sporadic_ca.load(), c.sporadic_ca) << c.text;
+  }
+}
+
+TEST_F(RuntimeTest, ControlMessagesInOrder) {
+  struct {
+    const char* text;
+    int suspended, quit, abort, reread;
+  } steps[] = {
+      {"<suspend/>", 1, 0, 0, 0},
+      {"<suspend/><resume/>", 0, 0, 0, 0},
+      {"<resume/><suspend/>", 0, 0, 0, 0},  // the checks run in a fixed order
+      {"<suspend/>", 1, 0, 0, 0},
+      {"<quit/>", 1, 1, 0, 0},
+      {"<resume/>", 0, 1, 0, 0},  // a quit is never taken back
+      {"<reread_app_info/>", 0, 1, 0, 1},
+      {"<abort/>", 0, 1, 1, 1},
+      {"<nothing/>", 0, 1, 1, 1},
+  };
+  for (const auto& step : steps) {
+    control(step.text);
+    runtime.timer_tick();
+    CLIENT_STATUS s = runtime.status.copy();
+    EXPECT_EQ(s.is_suspended, step.suspended) << step.text;
+    EXPECT_EQ(s.quit_asked, step.quit) << step.text;
+    EXPECT_EQ(s.abort_asked, step.abort) << step.text;
+    EXPECT_EQ(s.reread_asked, step.reread) << step.text;
+  }
+}
+
+TEST_F(RuntimeTest, ChannelsAreLeftAloneWhenSwitchedOff) {
+  runtime.options.watch_client = 0;
+  runtime.options.obey_control = 0;
+  pulse("<heartbeat/>");
+  control("<quit/>");
+  tick_to(20);
+  EXPECT_FALSE(channel_empty(area.pulse_in));
+  EXPECT_FALSE(channel_empty(area.control_in));
+  EXPECT_EQ(runtime.status.quit_asked.load(), 0);
+  EXPECT_EQ(runtime.status.client_lost.load(), 0);
+}
+
+TEST_F(RuntimeTest, ClientLossWithoutAClientIdFollowsTheHeartbeat) {
+  EXPECT_EQ(tick_to(39), "");
+  pulse("<heartbeat/>");
+  tick_to(40);  // taken at tick 40: deadline 340
+  EXPECT_EQ(tick_to(340), "");
+  EXPECT_EQ(runtime.status.client_lost.load(), 0);
+  std::string log = tick_to(350);
+  EXPECT_EQ(runtime.status.client_lost.load(), 1);
+  EXPECT_TRUE(std::regex_match(log, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \(\d+\): No heartbeat from client for )"
+                                               R"(30 sec - exiting\n\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \(\d+\): timer )"
+                                               R"(handler: client dead, exiting\n)")))
+      << log;
+  // The lines repeat every second while the process runs.
+  EXPECT_NE(tick_to(360), "");
+}
+
+TEST_F(RuntimeTest, ClientLossWithNoPulseAtAll) {
+  tick_to(309);
+  EXPECT_EQ(runtime.status.client_lost.load(), 0);
+  tick_to(310);
+  EXPECT_EQ(runtime.status.client_lost.load(), 1);
+}
+
+TEST_F(RuntimeTest, AClientIdReplacesTheHeartbeat) {
+  runtime.init_data.client_pid = ::getpid();
+  EXPECT_EQ(tick_to(1000), "");
+  EXPECT_EQ(runtime.status.client_lost.load(), 0);
+
+  // A process that has ended counts as lost at the next probe, every 100 ticks.
+  pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  runtime.init_data.client_pid = child;
+  tick_to(1090);
+  EXPECT_EQ(runtime.status.client_lost.load(), 0);
+  std::string log = tick_to(1100);
+  EXPECT_EQ(runtime.status.client_lost.load(), 1);
+  EXPECT_NE(log.find("): CORVO client no longer exists - exiting\n"), std::string::npos) << log;
+}
+
+TEST_F(RuntimeTest, StatusMessages) {
+  ASSERT_EQ(runtime.send_progress_ext(12.5, 12.5, 0.25, 0, 0), 0);
+  EXPECT_EQ(take_status(),
+            "<current_cpu_time>1.250000e+01</current_cpu_time>\n<checkpoint_cpu_time>1.250000e+01"
+            "</checkpoint_cpu_time>\n<fraction_done>2.500000e-01</fraction_done>\n");
+
+  runtime.want_network = 1;
+  runtime.ac_state = 2;
+  ASSERT_EQ(runtime.send_progress_ext(1, 2, 0.5, 77, 1048576), 0);
+  EXPECT_EQ(take_status(),
+            "<current_cpu_time>1.000000e+00</current_cpu_time>\n<checkpoint_cpu_time>2.000000e+00"
+            "</checkpoint_cpu_time>\n<fraction_done>5.000000e-01</fraction_done>\n<other_pid>77</other_pid>\n"
+            "<sporadic_ac>2</sporadic_ac>\n<wss>1048576.000000</wss>\n<want_network>1</want_network>\n");
+
+  ASSERT_EQ(runtime.send_progress(0, 0, 0), 0);
+  EXPECT_EQ(runtime.send_progress(0, 0, 0), RC_WRITE_FAILED);
+  EXPECT_EQ(take_status(),
+            "<current_cpu_time>0.000000e+00</current_cpu_time>\n<checkpoint_cpu_time>0.000000e+00"
+            "</checkpoint_cpu_time>\n<fraction_done>0.000000e+00</fraction_done>\n<sporadic_ac>2</sporadic_ac>\n"
+            "<want_network>1</want_network>\n");
+
+  runtime.ac_state = 0;
+  runtime.want_network = 0;
+  runtime.init_data.fraction_done_start = 0.5;
+  runtime.init_data.fraction_done_end = 1.0;
+  runtime.fraction_done = 0.5;
+  runtime.last_cpu_time = 3;
+  runtime.last_checkpoint_cpu_time = 1;
+  runtime.send_timer_status();
+  EXPECT_EQ(take_status(),
+            "<current_cpu_time>3.000000e+00</current_cpu_time>\n<checkpoint_cpu_time>1.000000e+00"
+            "</checkpoint_cpu_time>\n<want_network>0</want_network>\n<fraction_done>7.500000e-01</fraction_done>\n");
+  runtime.fraction_done = -1;
+  runtime.send_timer_status();
+  EXPECT_EQ(take_status().find("fraction_done"), std::string::npos);
+
+  runtime.send_progress_ext(0, 0, 0, 0, std::nan(""));
+  EXPECT_EQ(take_status().find("wss"), std::string::npos);
+}
+
+TEST_F(RuntimeTest, StandaloneSendsNothing) {
+  runtime.standalone = true;
+  EXPECT_EQ(runtime.send_progress_ext(1, 1, 1, 0, 1), 0);
+  EXPECT_EQ(runtime.send_progress(1, 1, 1), 0);
+  runtime.send_timer_status();
+  runtime.announce_web_graphics("http://localhost:1");
+  tick_to(10);
+  EXPECT_TRUE(channel_empty(area.status_out));
+  EXPECT_TRUE(channel_empty(area.graphics_out));
+}
+
+TEST_F(RuntimeTest, WebGraphicsWaitsForAnEmptyChannel) {
+  ASSERT_TRUE(channel_send(area.graphics_out, "old"));
+  runtime.announce_web_graphics("http://localhost:1");
+  runtime.announce_web_graphics("http://localhost:4242");
+  tick_to(10);
+  EXPECT_EQ(message_in(area.graphics_out), "old");
+  char buffer[kChannelSize];
+  channel_receive(area.graphics_out, buffer);
+  tick_to(20);
+  EXPECT_EQ(message_in(area.graphics_out), "<web_graphics_url>http://localhost:4242</web_graphics_url>");
+  channel_receive(area.graphics_out, buffer);
+  tick_to(30);
+  EXPECT_TRUE(channel_empty(area.graphics_out));
+}
+
+TEST_F(RuntimeTest, TimerReportsProgressWhenAsked) {
+  runtime.options.timer_reports_progress = 1;
+  runtime.initial_cpu_time = 3600;
+  tick_to(10);
+  std::string message = take_status();
+  double cpu = 0;
+  ASSERT_EQ(std::sscanf(message.c_str(), "<current_cpu_time>%le", &cpu), 1) << message;
+  EXPECT_GE(cpu, 3600);
+  EXPECT_LT(cpu, 3600 + 60);
+
+  // While suspended no report; at finish one last one, then nothing.
+  runtime.status.is_suspended = 1;
+  tick_to(20);
+  EXPECT_EQ(take_status(), "(empty)");
+  runtime.finishing = true;
+  runtime.fraction_done = 1.0;
+  runtime.timer_tick();
+  EXPECT_NE(take_status().find("<fraction_done>"), std::string::npos);
+  EXPECT_TRUE(runtime.stopped.load());
+  int ticks = runtime.tick_count;
+  runtime.timer_tick();
+  EXPECT_EQ(runtime.tick_count, ticks);
+}
+
+TEST_F(RuntimeTest, SporadicFiles) {
+  ASSERT_EQ(runtime.open_sporadic_files("."), 0);
+  EXPECT_EQ(runtime.status.sporadic_ca.load(), 1);
+  std::string log = tick_to(10);
+  std::string ca = read_file("ca");
+  ASSERT_EQ(ca.size(), 256u);
+  EXPECT_EQ(ca.substr(0, 2), "1\n");
+  EXPECT_EQ(ca.find_first_not_of('\0', 2), std::string::npos);
+  EXPECT_EQ(log, "API: error reading AC state: 0\n");
+  EXPECT_EQ(tick_to(20), "API: error reading AC state: 0\n");
+
+  write_file("ac", "2\n");
+  ::utimensat(AT_FDCWD, "ac", nullptr, 0);
+  EXPECT_EQ(tick_to(30), "");
+  EXPECT_EQ(runtime.ac_state.load(), 2);
+  runtime.send_progress(0, 0, 0);
+  EXPECT_NE(take_status().find("<sporadic_ac>2</sporadic_ac>\n"), std::string::npos);
+
+  std::string long_text = "3" + std::string(299, ' ');
+  write_file("ac", "x" + long_text);
+  struct timespec later[2] = {{0, UTIME_NOW}, {2000000000, 0}};
+  ::utimensat(AT_FDCWD, "ac", later, 0);
+  EXPECT_EQ(tick_to(40), "API: error parsing AC state: x3" + std::string(253, ' ') + "\n");
+  EXPECT_EQ(runtime.ac_state.load(), 0);
+  EXPECT_EQ(tick_to(50), "");  // once per change of the file
+
+  runtime.status.sporadic_ca = 7;
+  tick_to(60);
+  EXPECT_EQ(read_file("ca").substr(0, 2), "7\n");
+}
+
+TEST_F(RuntimeTest, SporadicFilesThatCantBeOpened) {
+  StderrCapture log;
+  EXPECT_EQ(runtime.open_sporadic_files("no/such/dir"), RC_FOPEN_FAILED);
+  EXPECT_EQ(log.text(), "can't open sporadic file no/such/dir/ac\ncan't open sporadic file no/such/dir/ca\n");
+  EXPECT_FALSE(runtime.sporadic_open.load());
+}
+
+TEST(LogPrefix, FormatAndLimits) {
+  char buffer[256];
+  EXPECT_TRUE(std::regex_match(log_prefix(buffer, sizeof buffer),
+                               std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \(\d+\):)")))
+      << buffer;
+  std::size_t full = std::strlen(buffer);
+  char exact[64];
+  log_prefix(exact, full);  // exactly len characters: the last one is lost
+  EXPECT_EQ(std::strlen(exact), full - 1);
+  char tiny[10];
+  EXPECT_STREQ(log_prefix(tiny, sizeof tiny), "sprintf()");
+}
+
+class DiagnosticsTest : public TempDirTest {};
+
+TEST_F(DiagnosticsTest, ConflictingFlagsAndASecondSetUp) {
+  DIAGNOSTICS facility;
+  EXPECT_EQ(facility.setup(DIAG_STDERR_APPEND | DIAG_STDERR_TRUNCATE, "o", "e"), RC_INVALID_PARAMETER);
+  EXPECT_TRUE(facility.set_up);
+  EXPECT_EQ(facility.setup(0, "o", "e"), RC_INVALID_PARAMETER);
+  facility.finish();
+  EXPECT_EQ(facility.setup(DIAG_STDOUT_APPEND | DIAG_STDOUT_TRUNCATE, "o", "e"), RC_INVALID_PARAMETER);
+  EXPECT_FALSE(std::filesystem::exists("e.txt"));
+}
+
+TEST_F(DiagnosticsTest, ClientSettingsFromInitData) {
+  write_file("init_data.xml",
+             "<app_init_data>\n<corvo_dir> /var/lib/corvo </corvo_dir>\n<symstore>http://s/</symstore>\n"
+             "<use_http_proxy/>\n<http_server_name>proxy</http_server_name>\n"
+             "<http_server_port>8080</http_server_port>\n</app_init_data>\n<symstore>late</symstore>\n");
+  DIAGNOSTICS facility;
+  ASSERT_EQ(facility.setup(DIAG_CLIENT_JOB, "o", "e"), 0);
+  EXPECT_EQ(facility.corvo_dir, "/var/lib/corvo");
+  EXPECT_EQ(facility.symstore, "http://s/");
+  EXPECT_TRUE(facility.use_proxy);
+  EXPECT_EQ(facility.proxy, "proxy:8080");
+
+  std::filesystem::remove("init_data.xml");
+  DIAGNOSTICS empty;
+  ASSERT_EQ(empty.setup(DIAG_CLIENT_JOB, "o", "e"), 0);
+  EXPECT_EQ(empty.corvo_dir, "");
+  EXPECT_EQ(empty.proxy, "");
+}
+
+TEST_F(DiagnosticsTest, RedirectionKeepsEarlierTextAndTheOldCopy) {
+  write_file("stderr.txt", "earlier\n");
+  EXPECT_EQ(run_child(dir.string(), "diagnostics 0x1227"), 0);
+  EXPECT_EQ(read_file("stderr.txt"), "earlier\nbefore exit\n");
+  EXPECT_EQ(read_file("child.out"), "");
+
+  EXPECT_EQ(run_child(dir.string(), "diagnostics 0x88"), 0);  // keep old, then truncate
+  EXPECT_EQ(read_file("stderr.old"), "earlier\nbefore exit\n");
+  EXPECT_EQ(read_file("stderr.txt"), "before exit\n");
+
+  std::filesystem::create_directory("stderr.txt.d");
+  EXPECT_EQ(run_child(dir.string(), "diagnostics 0x20 stderr.txt.d/x/stderr"), 108);  // -108 as a byte
+}
+
+TEST_F(DiagnosticsTest, FinishWritesTheStatusFileAndEndsWithIt) {
+  struct {
+    int status;
+    int exit_code;
+  } cases[] = {{0, 0}, {3, 3}, {-108, 148}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(run_child(dir.string(), "finish " + std::to_string(c.status)), c.exit_code) << c.status;
+    EXPECT_EQ(read_file("corvo_finish_called"), std::to_string(c.status) + "\n");
+    EXPECT_FALSE(std::filesystem::exists("corvo_lockfile"));
+    EXPECT_NE(read_file("stderr.txt").find("): called corvo_finish(" + std::to_string(c.status) + ")\n"),
+              std::string::npos);
+  }
+}
