@@ -43,6 +43,22 @@ run_quayside() {
   [ -f "$JOB_DIR/stderr.txt" ] && cat "$JOB_DIR/stderr.txt" >> "$WORK/log"
 }
 
+# run_sim ARGS...: runs corvo-sim on the job directory with the slot
+# $WORK/slot and the fake engine first on PATH; sets $status and leaves its
+# output in $WORK/sim.out and $WORK/sim.err.
+SLOT=$WORK/slot
+run_sim() {
+  : "${CORVO_SIM:?set CORVO_SIM to the built corvo-sim}"
+  rm -rf "$SLOT"
+  PATH="$BIN_DIR:$PATH" timeout 150 "$CORVO_SIM" --quayside "$QUAYSIDE" --slot "$SLOT" "$@" "$JOB_DIR" \
+    > "$WORK/sim.out" 2> "$WORK/sim.err"
+  status=$?
+  cp "$SLOT/stderr.txt" "$WORK/log" 2>/dev/null || : > "$WORK/log"
+}
+
+# engine_commands: the recorded engine calls, arguments joined by blanks.
+engine_commands() { sed 's/|$//; s/|/ /g' "$FAKE_ENGINE_LOG"; }
+
 fail() {
   echo "FAIL: $*"
   failures=$((failures + 1))

@@ -1,0 +1,252 @@
+// corvo-sim: stands in for the volunteer's client for one job, so that a
+// project developer can try a job on a desktop and the end-to-end tests can
+// drive quayside as the client would.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "lib/clock.h"
+#include "platform/child_process.h"
+#include "platform/process.h"
+#include "runtime/shared_channels.h"
+#include "tools/corvo_sim/sim_options.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string read_text(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string xml_escaped(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+void write_init_data(const SimOptions& o, const fs::path& slot, const std::string& comm_obj_name) {
+  std::ofstream out(slot / "init_data.xml");
+  out << "<app_init_data>\n"
+      << "<comm_obj_name>" << comm_obj_name << "</comm_obj_name>\n"
+      << "<project_dir>" << xml_escaped(o.project_dir) << "</project_dir>\n"
+      << "<wu_name>" << xml_escaped(o.wu_name) << "</wu_name>\n"
+      << "<result_name>" << xml_escaped(o.wu_name) << "_0</result_name>\n"
+      << "<slot>0</slot>\n"
+      << "<ncpus>" << o.ncpus << "</ncpus>\n"
+      << "<wu_cpu_time>" << o.wu_cpu_time << "</wu_cpu_time>\n"
+      << "<fraction_done_start>" << o.fraction_done_start << "</fraction_done_start>\n"
+      << "<fraction_done_end>" << o.fraction_done_end << "</fraction_done_end>\n";
+  if (o.client_pid) out << "<client_pid>" << platform::current_process_id() << "</client_pid>\n";
+  out << "<host_info>\n";
+  if (o.wslc) {
+    out << "<use_wslc/>\n";
+  } else {
+    out << "<wsl>\n<distro>\n<distro_name>corvo-tavi-runner</distro_name>\n<distro_version>4</distro_version>\n"
+        << "<docker_version>sim</docker_version>\n<docker_type>" << (o.engine == "docker" ? 1 : 2)
+        << "</docker_type>\n</distro>\n</wsl>\n";
+  }
+  out << "</host_info>\n</app_init_data>\n";
+}
+
+// Every simple element <name>value</name> of a message.
+nlohmann::ordered_json fields_of(const std::string& message) {
+  nlohmann::ordered_json fields = nlohmann::ordered_json::object();
+  static const std::regex element(R"(<([A-Za-z_]+)>([^<]*)</\1>)");
+  for (std::sregex_iterator it(message.begin(), message.end(), element), end; it != end; ++it) {
+    std::string value = (*it)[2];
+    char* stop = nullptr;
+    double number = std::strtod(value.c_str(), &stop);
+    if (!value.empty() && *stop == '\0') {
+      fields[(*it)[1].str()] = number;
+    } else {
+      fields[(*it)[1].str()] = value;
+    }
+  }
+  return fields;
+}
+
+struct Progress {
+  double fraction = 0;
+  double cpu = 0;
+  double wss = 0;
+  bool want_network = false;
+};
+
+void show_live_line(const Progress& p, const std::string& state) {
+  int filled = static_cast<int>(std::min(1.0, std::max(0.0, p.fraction)) * 20 + 0.5);
+  std::string bar = std::string(filled, '#') + std::string(20 - filled, ' ');
+  std::fprintf(stdout, "\r[%s] %5.1f%%  cpu %8.1f s  wss %8.1f MB  net %-3s  %-12s", bar.c_str(), p.fraction * 100,
+               p.cpu, p.wss / 1e6, p.want_network ? "yes" : "no", state.c_str());
+  std::fflush(stdout);
+}
+
+std::string default_quayside(const char* argv0) {
+  fs::path self = fs::absolute(argv0);
+  return (self.parent_path() / "quayside").string();
+}
+
+fs::path make_slot(const SimOptions& o) {
+  if (!o.slot.empty()) {
+    fs::create_directories(o.slot);
+    return fs::absolute(o.slot);
+  }
+  fs::path base = fs::temp_directory_path();
+  for (int attempt = 0;; ++attempt) {
+    fs::path candidate = base / ("corvo-sim-" + std::to_string(platform::current_process_id()) + "-" +
+                                 std::to_string(attempt));
+    if (fs::create_directory(candidate)) return candidate;
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> arguments(argv + 1, argv + argc);
+  if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "-h")) {
+    std::fputs(kSimUsage, stdout);
+    return 0;
+  }
+  std::optional<SimOptions> parsed = read_sim_options(arguments);
+  if (!parsed) return 2;
+  SimOptions o = *parsed;
+  if (!fs::is_directory(o.job_dir)) {
+    std::fprintf(stderr, "corvo-sim: %s is not a directory\n", o.job_dir.c_str());
+    return 2;
+  }
+  if (o.wu_name.empty()) {
+    o.wu_name = fs::absolute(o.job_dir).lexically_normal().filename().string() + "_" +
+                std::to_string(platform::current_process_id());
+  }
+  if (o.quayside.empty()) o.quayside = default_quayside(argv[0]);
+
+  fs::path slot;
+  try {
+    slot = make_slot(o);
+    fs::copy(o.job_dir, slot, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  } catch (const fs::filesystem_error& error) {
+    std::fprintf(stderr, "corvo-sim: can't prepare the slot: %s\n", error.what());
+    return 2;
+  }
+  std::string comm_obj_name = "corvo_sim_" + std::to_string(platform::current_process_id());
+  write_init_data(o, slot, comm_obj_name);
+  std::string block_name = "shm_" + comm_obj_name;
+  auto* area = static_cast<SHM_AREA*>(platform::create_named_block(block_name, sizeof(SHM_AREA)));
+  if (area == nullptr) {
+    std::fprintf(stderr, "corvo-sim: can't create the shared block %s\n", block_name.c_str());
+    return 2;
+  }
+  std::fprintf(stderr, "corvo-sim: slot %s\n", slot.string().c_str());
+
+  std::vector<std::string> command{o.quayside};
+  command.insert(command.end(), o.job_args.begin(), o.job_args.end());
+  auto child = platform::ChildProcess::start(command, slot.string());
+  if (child == nullptr) {
+    std::fprintf(stderr, "corvo-sim: can't start %s\n", o.quayside.c_str());
+    platform::remove_named_block(block_name);
+    return 2;
+  }
+  platform::catch_interrupts();
+
+  double start = now_seconds();
+  double next_pulse = start;
+  double interrupted_at = 0;
+  std::size_t next_control = 0;
+  std::vector<std::string> pending_control;
+  Progress progress;
+  std::string state = "running";
+  int exit_code = 0;
+  bool timed_out = false;
+  for (;;) {
+    if (child->finished(exit_code)) break;
+    double now = now_seconds();
+    double elapsed = now - start;
+    if (o.timeout > 0 && elapsed >= o.timeout) {
+      child->kill();
+      timed_out = true;
+      break;
+    }
+    if (platform::interrupt_requested() && interrupted_at == 0) {
+      interrupted_at = now;
+      pending_control.push_back("<quit/>");
+      state = "interrupted";
+    }
+    if (interrupted_at != 0 && now - interrupted_at > 15) {
+      child->kill();
+      break;
+    }
+    while (next_control < o.control_at.size() && o.control_at[next_control].first <= elapsed) {
+      pending_control.push_back(o.control_at[next_control++].second);
+    }
+    if (!pending_control.empty() && channel_send(area->control_in, pending_control.front().c_str())) {
+      std::string sent = pending_control.front();
+      pending_control.erase(pending_control.begin());
+      state = sent == "<suspend/>" ? "suspended" : sent == "<resume/>" ? "running" : sent.substr(1, sent.size() - 3);
+    }
+    if (now >= next_pulse) {
+      std::string pulse = o.heartbeat ? "<heartbeat/>" : "";
+      if (o.network_suspended) pulse += "<network_suspended/>";
+      if (!pulse.empty()) channel_send(area->pulse_in, pulse.c_str());
+      next_pulse += 1;
+    }
+    for (auto [channel, name] : {std::pair{&area->status_out, "status_out"}, {&area->graphics_out, "graphics_out"}}) {
+      char message[kChannelSize];
+      if (!channel_receive(*channel, message)) continue;
+      nlohmann::ordered_json fields = fields_of(message);
+      if (o.json) {
+        nlohmann::ordered_json event = {{"time", elapsed}, {"channel", name}, {"fields", fields}, {"raw", message}};
+        std::printf("%s\n", event.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+        std::fflush(stdout);
+        continue;
+      }
+      if (fields.contains("fraction_done")) progress.fraction = fields["fraction_done"].get<double>();
+      if (fields.contains("current_cpu_time")) progress.cpu = fields["current_cpu_time"].get<double>();
+      if (fields.contains("wss")) progress.wss = fields["wss"].get<double>();
+      progress.want_network = fields.contains("want_network") && fields["want_network"] == 1.0;
+      if (fields.contains("web_graphics_url")) {
+        std::printf("\nweb graphics at %s\n", fields["web_graphics_url"].get<std::string>().c_str());
+      }
+    }
+    if (!o.json) show_live_line(progress, state);
+    pause_seconds(0.1);
+  }
+  platform::remove_named_block(block_name);
+
+  std::string finish = read_text(slot / "corvo_finish_called");
+  std::string temporary_exit = read_text(slot / "corvo_temporary_exit");
+  if (o.json) {
+    nlohmann::ordered_json end = {{"time", now_seconds() - start}, {"event", timed_out ? "timeout" : "exit"},
+                                  {"exit_code", exit_code}};
+    if (fs::exists(slot / "corvo_finish_called")) end["corvo_finish_called"] = finish;
+    if (fs::exists(slot / "corvo_temporary_exit")) end["corvo_temporary_exit"] = temporary_exit;
+    std::printf("%s\n", end.dump().c_str());
+  } else {
+    std::printf("\n");
+  }
+  if (timed_out) {
+    std::fprintf(stderr, "corvo-sim: quayside killed after %g seconds\n", o.timeout);
+  } else {
+    std::fprintf(stderr, "corvo-sim: quayside exited with status %d\n", exit_code);
+  }
+  if (fs::exists(slot / "corvo_finish_called")) std::fprintf(stderr, "corvo_finish_called: %s", finish.c_str());
+  if (fs::exists(slot / "corvo_temporary_exit")) {
+    std::fprintf(stderr, "corvo_temporary_exit: %s", temporary_exit.c_str());
+  }
+  if (o.show_log) std::fprintf(stderr, "--- stderr.txt\n%s--- end\n", read_text(slot / "stderr.txt").c_str());
+  return timed_out ? 124 : exit_code;
+}
