@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <regex>
 #include <string>
+#include <thread>
 
 #include "lib/result_codes.h"
 #include "runtime/client_runtime.h"
@@ -408,4 +410,47 @@ TEST_F(DiagnosticsTest, FinishWritesTheStatusFileAndEndsWithIt) {
     EXPECT_NE(read_file("stderr.txt").find("): called corvo_finish(" + std::to_string(c.status) + ")\n"),
               std::string::npos);
   }
+}
+
+TEST_F(DiagnosticsTest, DirectActionEndsTheProcessOnQuitAndAbort) {
+  EXPECT_EQ(run_child(dir.string(), "direct '<quit/>'"), 0);
+  // An abort ends through the crash report with -197, seen as its low byte.
+  EXPECT_EQ(run_child(dir.string(), "direct '<abort/>'"), 256 - 197);
+  EXPECT_NE(read_file("child.out").find("Unhandled Exception Detected...\n"), std::string::npos);
+  EXPECT_EQ(run_child(dir.string(), "direct '<reread_app_info/>'"), 77);
+}
+
+TEST_F(DiagnosticsTest, ACrashIsReported) {
+  EXPECT_EQ(run_child(dir.string(), "crash"), 128 + SIGSEGV);
+  std::string report = read_file("child.out");
+  EXPECT_EQ(report.rfind("Unhandled Exception Detected...\nSignal: 11 (Segmentation fault)\nStack trace:\n", 0), 0u)
+      << report;
+}
+
+TEST(DirectAction, ASuspendedThreadGoesOnAfterResume) {
+  std::atomic<long> counter{0};
+  std::atomic<platform::thread_ref> worker_id{0};
+  std::atomic<bool> done{false};
+  std::thread worker([&] {
+    worker_id = platform::current_thread();
+    while (!done) ++counter;
+  });
+  while (worker_id == 0) std::this_thread::yield();
+  SHM_AREA area{};
+  ClientRuntime runtime;
+  runtime.shm = &area;
+  runtime.standalone = false;
+  runtime.options.obey_control = 1;
+  runtime.options.act_directly = 1;
+  runtime.main_thread = worker_id;
+  channel_send(area.control_in, "<suspend/>");
+  runtime.timer_tick();
+  EXPECT_EQ(runtime.status.is_suspended.load(), 1);
+  channel_send(area.control_in, "<resume/>");
+  runtime.timer_tick();
+  long seen = counter;
+  while (counter == seen) std::this_thread::yield();
+  done = true;
+  worker.join();
+  EXPECT_EQ(runtime.status.is_suspended.load(), 0);
 }

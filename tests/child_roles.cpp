@@ -4,7 +4,11 @@
 #include <cstring>
 #include <string>
 
+#include <cstring>
+
 #include "lib/exclusive_file_lock.h"
+#include "platform/crash_report.h"
+#include "runtime/client_runtime.h"
 #include "lib/result_codes.h"
 #include "runtime/corvo_api.h"
 #include "runtime/diagnostics.h"
@@ -38,6 +42,27 @@ int run_child_role(int argc, char** argv) {
     options.obey_control = 1;
     corvo_startup(options);
     corvo_finish(std::atoi(argv[1]));
+  }
+  // "direct MESSAGE": a runtime in direct-action mode takes the control
+  // message and acts on the process itself.
+  if (argc == 2 && is(argv[0], "direct")) {
+    static SHM_AREA area;
+    ClientRuntime& runtime = client_runtime();
+    setup_diagnostics(0, "stdout", "stderr");
+    runtime.shm = &area;
+    runtime.standalone = false;
+    runtime.options.obey_control = 1;
+    runtime.options.act_directly = 1;
+    runtime.main_thread = platform::current_thread();
+    channel_send(area.control_in, argv[1]);
+    runtime.timer_tick();
+    return 77;  // not reached for quit and abort
+  }
+  // "crash": a fatal signal after the crash handlers are installed.
+  if (argc == 1 && is(argv[0], "crash")) {
+    platform::install_crash_handlers();
+    volatile int* nowhere = nullptr;
+    return *nowhere;
   }
   std::fprintf(stderr, "unknown child role\n");
   return 255;
