@@ -6,6 +6,11 @@
 void cleanup_container(JOB& job) {
   bool show = job.verbose() >= 1;
   std::vector<std::string> lines;
+  if (!job.engine_ready) {
+    // Before the engine is set up there is nothing to reach.
+    std::fputs("stderr from container:\nstderr end\n", stderr);
+    return;
+  }
   job.engine->run_engine_command("logs " + job.job_container, lines, show);
   std::fputs("stderr from container:\n", stderr);
   for (const auto& line : lines) std::fputs(line.c_str(), stderr);

@@ -3,6 +3,7 @@
 // Main thread only.
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,8 @@ struct JOB {
   std::string context_dir = ".";
 
   double cpu_time = 0;
+  std::set<std::string> said_once;  // messages printed once only
+  bool engine_ready = false;        // the engine connection is set up
   bool container_running = false;
   int container_exit_status = 0;
 

@@ -9,6 +9,7 @@
 #include "driver/container_op.h"
 #include "driver/container_state.h"
 #include "driver/job_names.h"
+#include "driver/shell_words.h"
 #include "engine/docker_conn.h"
 #include "engine/wsl_init.h"
 #include "runtime/corvo_api.h"
@@ -54,6 +55,11 @@ void prepare_job(JOB& job) {
     job.project_name = slash == std::string::npos ? dir : dir.substr(slash + 1);
     name_job(job);
     job.cpu_time = job.init_data.wu_cpu_time;
+  }
+  // The image name goes onto the engine's command line as it stands.
+  if (has_shell_characters(job.config.image_name)) {
+    std::fprintf(stderr, "bad image_name: %s\n", job.config.image_name.c_str());
+    job.runtime->exit(1);
   }
   if (job.verbose() != 0) print_config(job.config);
   if (job.sporadic) {
@@ -156,11 +162,12 @@ int run_quayside(const std::vector<std::string>& arguments) {
   std::fprintf(stderr, "quayside %d starting\n", kQuaysideVersion);
 
   prepare_job(job);
-  int result = wsl_init(job.init_data, connection);
+  int result = wsl_init(job.init_data, job.standalone, connection);
   if (result != 0) {
     std::fprintf(stderr, "wsl_init() failed: %d\n", result);
     clean_up_and_finish(job, 1);
   }
+  job.engine_ready = true;
   std::fprintf(stderr, "Using %s\n", engine_display_name(connection.engine));
   start_container(job);
   run_main_loop(job);

@@ -90,7 +90,18 @@ TEST_F(StartContainerTest, FailuresEndTheJob) {
          r.reply("start", {}, -1);
        },
        concat({ps, "start corvo__proj__res_1", "kill corvo__proj__res_1"}, kCleanup), 1, "stderr end\n"},
-      {"create fails", [](FakeRunner& r) { r.reply("ps", {}); }, concat({ps}, kCleanup), 1, "stderr end\n"},
+      {"create fails",
+       [](FakeRunner& r) {
+         r.reply("images", {"localhost/corvo__proj__wu latest 0123 now 1 MB\n"});
+         r.reply("create", {"Error: name in use\n"});
+       },
+       concat({ps, "images", "create --name corvo__proj__res_1  -v \"./\":\"/app\"  corvo__proj__wu"}, kCleanup), 1,
+       "stderr end\n"},
+      {"image query fails", [](FakeRunner& r) { r.reply("images", {}, -107); }, {ps, "images"}, 1,
+       "image_exists() failed: -107\n"},
+      {"build fails",
+       [](FakeRunner& r) { r.reply("build", {"Error: no such file Dockerfile\n"}); },
+       {ps, "images", "build \".\"  -t corvo__proj__wu -f Dockerfile "}, 1, "build_image() failed: -1\n"},
   };
   for (const auto& c : cases) {
     FakeRunner fresh;
@@ -174,8 +185,8 @@ TEST_F(MainLoopTest, SuspendPausesOnceAndResumeUnpausesWithoutReports) {
     EXPECT_EQ(end.code, 0);
   }
   const std::string ps = "ps --all --filter \"name=corvo__proj__res_1\" --format json";
-  EXPECT_EQ(runner.commands, (Lines{ps, "pause corvo__proj__res_1", ps, "unpause corvo__proj__res_1",
-                                    "pause corvo__proj__res_1"}));
+  EXPECT_EQ(runner.commands, (Lines{ps, "stats --format json corvo__proj__res_1", "pause corvo__proj__res_1", ps,
+                                    "unpause corvo__proj__res_1", "pause corvo__proj__res_1"}));
   // Only tick 0 reported: at tick 10 the container was paused.
   EXPECT_EQ(runtime.progress.size(), 1u);
 }

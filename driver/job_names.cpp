@@ -6,9 +6,15 @@ namespace {
 
 constexpr std::size_t kNameLimit = 511;
 
+// Lower-cased, and every byte an engine name can't hold (or a shell would
+// read) made "_".
 std::string lowered_prefix(const std::string& text) {
   std::string part = text.substr(0, kNameLimit);
-  for (char& c : part) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : part) {
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    bool allowed = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '.' || c == '-';
+    if (!allowed) c = '_';
+  }
   return part;
 }
 

@@ -5,7 +5,8 @@
 
 #include "driver/job.h"
 
-// "corvo__FIRST__SECOND", each part cut to 511 characters and lower-cased.
+// "corvo__FIRST__SECOND", each part cut to 511 characters and lower-cased,
+// with every byte other than a-z, 0-9, "_", "." and "-" made "_".
 std::string make_name(const std::string& first, const std::string& second);
 
 // Sets job_image and job_container for a job run by the client: the image

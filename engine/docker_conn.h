@@ -8,10 +8,19 @@
 
 #include "engine/engine_runner.h"
 #include "engine/engine_type.h"
+#include "engine/wsl_cmd.h"
+#include "lib/wsl_distro.h"
 
 struct DOCKER_CONN final : EngineRunner {
   ENGINE_TYPE engine = ENGINE_UNKNOWN;
   const char* program = nullptr;  // constant text of engine_program_name
+  WSL_CMD shell;                  // the shell path only
+
+  // Sets up the engine the distro carries: Docker through the distro's
+  // default shell, Podman through "wsl -d". Returns 0, -1 (launch support
+  // missing, shell not started, or a docker_type other than 1 or 2, which
+  // prints "DOCKER_CONN::init(): bad docker type %d\n") or RC_NOT_FOUND.
+  int init(const WSL_DISTRO_DESC& distro);
 
   // Sets up the WSL containers engine, run directly without a shell.
   // Always returns 0.
@@ -23,5 +32,12 @@ struct DOCKER_CONN final : EngineRunner {
   // command interpreter; a command that can't start or exits nonzero gives
   // -1 with "command failed: ..." on standard error, and the lines read so
   // far stay in the list.
+  // Shell path (Docker, Podman): writes "program command 2>&1; echo EOM"
+  // into the shell and reads the reply up to the marker, allowing 600
+  // seconds of idle time; a failed read gives its result after
+  // "read_from_pipe() error: ..." and leaves lines as they were. The
+  // engine's own failures come back as text with result 0.
   int run_engine_command(const std::string& command, std::vector<std::string>& lines, bool show) override;
+
+  Clock* clock = &system_clock();  // the reply wait's sleeps
 };

@@ -62,6 +62,7 @@ void JobTest::SetUp() {
   job.job_container = "corvo__proj__res_1";
   job.job_image = "corvo__proj__wu";
   job.init_data.ncpus = 1.0;
+  job.engine_ready = true;
 }
 
 void JobTest::TearDown() {

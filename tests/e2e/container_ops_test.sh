@@ -3,6 +3,10 @@
 # containers tool receives them.
 . "$(dirname "$0")/lib.sh"
 
+# Init data that asks for the WSL containers tool, without a client: the job
+# runs standalone (no shared block) with that engine.
+printf '<app_init_data><host_info><use_wslc/></host_info></app_init_data>\n' > "$JOB_DIR/init_data.xml"
+
 # A paused container that can't be unpaused is killed and started; the first
 # poll then finds it exited with status 3.
 install_fake_engine wslc.exe '

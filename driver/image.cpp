@@ -1,0 +1,101 @@
+#include "driver/image.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "driver/container_op.h"
+#include "engine/shell_capture.h"
+#include "platform/build_mutex.h"
+#include "platform/network_test.h"
+
+int image_exists(JOB& job, bool& exists) {
+  std::vector<std::string> lines;
+  int result = job.engine->run_engine_command("images", lines, job.verbose() >= 1);
+  if (result != 0) return result;
+  exists = output_has_text(lines, (job.job_image + " ").c_str());
+  return 0;
+}
+
+bool test_server_reachable() {
+  std::vector<std::string> ignored;
+  return run_shell_capture(platform::ping_command(kReferenceHost), ignored) == 0;
+}
+
+void check_exit_request(JOB& job) {
+  CLIENT_STATUS status = job.runtime->client_status();
+  if (status.client_lost || status.quit_asked || status.abort_asked) {
+    std::fputs("client exit request during init\n", stderr);
+    job.runtime->exit(0);
+  }
+}
+
+namespace {
+
+// Tells the client the job needs the network, then waits ten seconds.
+void wait_for_network(JOB& job) {
+  job.runtime->set_network_wanted(true);
+  job.runtime->send_progress_zero();
+  job.clock->pause(10);
+}
+
+}  // namespace
+
+int build_image(JOB& job) {
+  bool wslc = job.engine->engine_type() == ENGINE_WSLC;
+  std::unique_ptr<platform::MachineMutex> mutex;
+  if (wslc) mutex = platform::MachineMutex::open("corvo_wsl_build");
+  std::string retry = job.engine->engine_type() == ENGINE_PODMAN ? "--retry 0" : "";
+  std::string command = "build \"" + job.context_dir + "\" " + retry + " -t " + job.job_image + " -f " +
+                        job.recipe_file + " " + job.config.build_args;
+  bool unreachable = false;
+  for (;;) {
+    check_exit_request(job);
+    // Without a client no heartbeat ever comes: a standalone job builds at once.
+    if (!job.standalone && !job.runtime->heartbeat_seen()) {
+      std::fputs("waiting for heartbeat\n", stderr);
+      job.clock->pause(1);
+      continue;
+    }
+    if (job.runtime->client_status().network_suspended) {
+      if (job.verbose() >= 2) std::fputs("network suspended; sleeping 10\n", stderr);
+      wait_for_network(job);
+      continue;
+    }
+    if (unreachable && !test_server_reachable()) {
+      if (job.verbose() >= 2) std::fputs("test server still unreachable; sleeping 10\n", stderr);
+      job.clock->pause(10);
+      continue;
+    }
+    if (wslc && (mutex == nullptr || mutex->wait(3600) != 0)) {
+      std::fputs("couldn't acquire build mutex\n", stderr);
+      return -1;
+    }
+    std::vector<std::string> lines;
+    int result = job.engine->run_engine_command(command, lines, job.verbose() >= 1);
+    if (wslc) mutex->release();
+    if (output_has_text(lines, "unable to copy") || output_has_text(lines, "unreachable") ||
+        output_has_text(lines, "misbehaving")) {
+      if (job.verbose() >= 1) std::fputs("build cmd output indicates disconnection\n", stderr);
+      if (test_server_reachable()) {
+        if (job.verbose() >= 1) std::fputs("... but test server is reachable; quitting\n", stderr);
+        return -1;
+      }
+      if (job.verbose() >= 1) std::fputs("test server is unreachable; sleeping\n", stderr);
+      unreachable = true;
+      wait_for_network(job);
+      continue;
+    }
+    if (result != 0) {
+      std::fprintf(stderr, "build command failed: %d\n", result);
+      return -1;
+    }
+    if (output_has_text(lines, "Error")) {
+      print_command_output("build", lines);
+      return -1;
+    }
+    if (job.verbose() >= 1) std::fputs("build succeeded\n", stderr);
+    job.runtime->set_network_wanted(false);
+    job.runtime->send_progress_zero();
+    return 0;
+  }
+}

@@ -1,0 +1,24 @@
+// The job's image: whether the engine has it, and building it from the
+// recipe file, waiting for the client's heartbeat and for the network, and
+// retrying while connectivity is lost. Main thread only.
+#pragma once
+
+#include "driver/job.h"
+
+// The well-known host whose answer tells a lost network from a failed
+// build.
+constexpr const char* kReferenceHost = "www.google.com";
+
+// Sets exists and returns 0, or the engine command's failure.
+int image_exists(JOB& job, bool& exists);
+
+// Returns 0 when the image was built and -1 when the build failed for good.
+// Ends the process (exit code 0) when the client asks the job to stop.
+int build_image(JOB& job);
+
+// Whether one echo request to the reference host is answered.
+bool test_server_reachable();
+
+// Ends the process with exit code 0 when the client is lost or asks to quit
+// or abort.
+void check_exit_request(JOB& job);

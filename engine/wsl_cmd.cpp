@@ -1,0 +1,70 @@
+#include "engine/wsl_cmd.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "lib/result_codes.h"
+
+int WSL_CMD::prepare_pipes(std::string& error_text) {
+  if (platform::PipedProcess::prepare_wsl_launch(error_text) != 0) return -1;
+  launch_ready = true;
+  return 0;
+}
+
+int WSL_CMD::launch(const std::string& distro_name, const std::string& command, bool use_cwd) {
+  long error = 0;
+  shell = platform::PipedProcess::launch_wsl(distro_name, command, use_cwd, error);
+  if (shell == nullptr) {
+    std::fprintf(stderr, "pWslLaunch failed: 0x%08lx\n", static_cast<unsigned long>(error) & 0xffffffffUL);
+    return RC_NOT_FOUND;
+  }
+  return 0;
+}
+
+std::string podman_shell_command(const WSL_DISTRO_DESC& distro) {
+  bool plain_user = distro.distro_name == "corvo-tavi-runner" && distro.distro_version < 4;
+  return "wsl -d " + distro.distro_name + (plain_user ? "" : " -u root");
+}
+
+int WSL_CMD::setup_podman(const WSL_DISTRO_DESC& distro) {
+  shell = platform::PipedProcess::start_distro_shell(podman_shell_command(distro));
+  if (shell == nullptr) {
+    std::fprintf(stderr, "WSL_CMD::setup_podman() failed: %d\n", -1);
+    return -1;
+  }
+  return 0;
+}
+
+int start_piped_process(const std::string& command_line, std::unique_ptr<platform::PipedProcess>& process) {
+  process = platform::PipedProcess::start(command_line);
+  return process == nullptr ? -1 : 0;
+}
+
+int read_from_pipe(platform::PipedProcess& process, std::string& reply, double timeout, const char* marker,
+                   Clock& clock) {
+  reply.clear();
+  double idle = 0;
+  bool gone = false;
+  for (;;) {
+    long waiting = process.bytes_waiting();
+    if (waiting <= 0) {
+      if (gone) return RC_CONNECT_FAILED;
+      clock.pause(0.2);
+      if (timeout != 0) {
+        idle += 0.2;
+        if (idle > timeout) return RC_TIMED_OUT;
+      }
+      if (process.exited()) gone = true;
+      continue;
+    }
+    char chunk[1024];
+    long count = process.read(chunk, sizeof chunk - 1);
+    if (count < 0) return RC_READ_FAILED;
+    chunk[count] = '\0';
+    reply.append(chunk, ::strnlen(chunk, static_cast<std::size_t>(count)));
+    if (marker != nullptr && reply.size() >= std::strlen(marker) &&
+        (marker[0] == '\0' || reply.find(marker) != std::string::npos)) {
+      return 0;
+    }
+  }
+}

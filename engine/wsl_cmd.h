@@ -1,0 +1,42 @@
+// The channel into a shell of a WSL distro (on Linux, of the host): command
+// lines are written into the shell's input, replies read from its output
+// until a marker arrives. Owned by DOCKER_CONN; main thread only.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "lib/clock.h"
+#include "lib/wsl_distro.h"
+#include "platform/piped_process.h"
+
+struct WSL_CMD {
+  std::unique_ptr<platform::PipedProcess> shell;  // none until set up
+  bool launch_ready = false;
+
+  // Loads the launch entry point. Returns 0, or -1 with error_text set.
+  int prepare_pipes(std::string& error_text);
+
+  // Starts the distro's shell through the launch entry point. Returns 0, or
+  // RC_NOT_FOUND after "pWslLaunch failed: 0x%08lx\n".
+  int launch(const std::string& distro_name, const std::string& command, bool use_cwd);
+
+  // Starts the distro's shell with "wsl -d NAME" (the runner distro before
+  // version 4) or "wsl -d NAME -u root". Returns 0, or the failure after
+  // "WSL_CMD::setup_podman() failed: %d\n".
+  int setup_podman(const WSL_DISTRO_DESC& distro);
+};
+
+// The "wsl" command line that setup_podman starts for the distro.
+std::string podman_shell_command(const WSL_DISTRO_DESC& distro);
+
+// Starts a command line with its input and output on pipes. Returns 0 or -1.
+int start_piped_process(const std::string& command_line, std::unique_ptr<platform::PipedProcess>& process);
+
+// Reads the process's output into reply until it holds marker (any
+// marker when empty; none: read until the end). Sleeps 200 ms on the clock
+// after each poll that finds nothing; more than timeout seconds of such
+// sleeps (0: no limit) give RC_TIMED_OUT. Returns 0, RC_READ_FAILED, or
+// RC_CONNECT_FAILED once the process has ended and nothing is left.
+int read_from_pipe(platform::PipedProcess& process, std::string& reply, double timeout, const char* marker,
+                   Clock& clock = system_clock());

@@ -1,0 +1,105 @@
+#include "platform/piped_process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/posix/unique_fd.h"
+
+namespace platform {
+namespace {
+
+class PosixPipedProcess final : public PipedProcess {
+ public:
+  PosixPipedProcess(pid_t pid, unique_fd command_write, unique_fd command_read, unique_fd reply_read,
+                    unique_fd reply_write)
+      : pid_(pid),
+        command_write_(std::move(command_write)),
+        command_read_(std::move(command_read)),
+        reply_read_(std::move(reply_read)),
+        reply_write_(std::move(reply_write)) {}
+
+  bool write_text(const std::string& text) override {
+    std::size_t done = 0;
+    while (done < text.size()) {
+      ssize_t put = retry_eintr([&] { return ::write(command_write_.get(), text.data() + done, text.size() - done); });
+      if (put < 0) return false;
+      done += static_cast<std::size_t>(put);
+    }
+    return true;
+  }
+
+  long bytes_waiting() override {
+    int count = 0;
+    if (::ioctl(reply_read_.get(), FIONREAD, &count) != 0) return -1;
+    return count;
+  }
+
+  long read(char* buffer, std::size_t size) override {
+    return static_cast<long>(retry_eintr([&] { return ::read(reply_read_.get(), buffer, size); }));
+  }
+
+  bool exited() override {
+    if (exited_) return true;
+    int status = 0;
+    pid_t got = retry_eintr([&] { return ::waitpid(pid_, &status, WNOHANG); });
+    if (got == pid_ || got < 0) exited_ = true;
+    return exited_;
+  }
+
+ private:
+  pid_t pid_;
+  bool exited_ = false;
+  // The shell's own ends stay open here too, so that writing to a dead
+  // shell neither fails nor raises SIGPIPE, as on the platform this
+  // protocol was made for.
+  unique_fd command_write_, command_read_, reply_read_, reply_write_;
+};
+
+// Starts argv with its standard input on one pipe and its output and error
+// on another, in this process's directory and environment.
+std::unique_ptr<PipedProcess> start_with_pipes(const char* const* argv) {
+  int command[2], reply[2];
+  if (::pipe2(command, O_CLOEXEC) != 0) return nullptr;
+  unique_fd command_read(command[0]), command_write(command[1]);
+  if (::pipe2(reply, O_CLOEXEC) != 0) return nullptr;
+  unique_fd reply_read(reply[0]), reply_write(reply[1]);
+  pid_t pid = ::fork();
+  if (pid < 0) return nullptr;
+  if (pid == 0) {
+    ::signal(SIGPIPE, SIG_DFL);
+    if (::dup2(command_read.get(), 0) < 0 || ::dup2(reply_write.get(), 1) < 0 || ::dup2(reply_write.get(), 2) < 0) {
+      ::_exit(127);
+    }
+    ::execv(argv[0], const_cast<char* const*>(argv));
+    ::_exit(127);
+  }
+  return std::make_unique<PosixPipedProcess>(pid, std::move(command_write), std::move(command_read),
+                                             std::move(reply_read), std::move(reply_write));
+}
+
+std::unique_ptr<PipedProcess> start_shell() {
+  const char* argv[] = {"/bin/sh", nullptr};
+  return start_with_pipes(argv);
+}
+
+}  // namespace
+
+std::unique_ptr<PipedProcess> PipedProcess::start(const std::string& command_line) {
+  const char* argv[] = {"/bin/sh", "-c", command_line.c_str(), nullptr};
+  return start_with_pipes(argv);
+}
+
+std::unique_ptr<PipedProcess> PipedProcess::start_distro_shell(const std::string&) { return start_shell(); }
+
+int PipedProcess::prepare_wsl_launch(std::string&) { return 0; }
+
+std::unique_ptr<PipedProcess> PipedProcess::launch_wsl(const std::string&, const std::string&, bool, long& error) {
+  auto shell = start_shell();
+  error = shell == nullptr ? -1 : 0;
+  return shell;
+}
+
+}  // namespace platform
