@@ -19,7 +19,7 @@ run_sim --wslc --wu job --suspend-at 1.5 --resume-at 3.5 --quit-at 5.5 --timeout
 expect_eq "exit status after a quit" 0 "$status"
 expect_eq "suspend, resume and quit" "pause corvo__sim.example.org__job_0
 unpause corvo__sim.example.org__job_0
-pause corvo__sim.example.org__job_0" "$(engine_commands | grep -v '^ps ')"
+pause corvo__sim.example.org__job_0" "$(engine_commands | grep -vE '^(ps|stats) ')"
 [ -e "$SLOT/corvo_finish_called" ] && fail "a quit left a finish file"
 [ -e "$SLOT/corvo_lockfile" ] && [ -n "$(cat "$SLOT/corvo_lockfile")" ] && fail "lock file holds text"
 expect_log_has "got quit request from client - pausing container"
