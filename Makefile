@@ -1,5 +1,6 @@
 # Wraps the CMake build for the README's commands.
 BUILD_PACKAGES := cmake ninja-build g++ libgtest-dev nlohmann-json3-dev
+ENGINE_PACKAGES := podman runc busybox-static iputils-ping
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
@@ -7,12 +8,17 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 
-.PHONY: all build test test-asan test-tsan fuzz demo deps clean
+.PHONY: all build test test-asan test-tsan fuzz demo deps engine-deps clean
 
 all: build
 
 deps:
 	@scripts/ensure-packages.sh $(BUILD_PACKAGES)
+
+# The real engine for the demo and the real-engine tests. Where it can't be
+# installed, those tests say that they are skipped.
+engine-deps:
+	@scripts/ensure-packages.sh $(ENGINE_PACKAGES) || echo "Podman is missing: the real-engine tests will be skipped"
 
 $(BUILD)/build.ninja: | deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -20,7 +26,7 @@ $(BUILD)/build.ninja: | deps
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: build
+test: build engine-deps
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # The unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
@@ -43,8 +49,11 @@ fuzz:
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
+# An example job from build to finish on Podman, through the client
+# simulator: the live progress line, how the job ended, and its log.
 demo: build
-	QUAYSIDE=$(BUILD)/quayside examples/fake-engine-demo.sh
+	@scripts/ensure-packages.sh $(ENGINE_PACKAGES)
+	BUILD=$(abspath $(BUILD)) examples/run-example.sh hello
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

@@ -46,11 +46,13 @@ run_quayside() {
 # run_sim ARGS...: runs corvo-sim on the job directory with the slot
 # $WORK/slot and the fake engine first on PATH; sets $status and leaves its
 # output in $WORK/sim.out and $WORK/sim.err.
+# With KEEP_SLOT=1 the slot of the last run is used again as it is.
 SLOT=$WORK/slot
 run_sim() {
   : "${CORVO_SIM:?set CORVO_SIM to the built corvo-sim}"
-  rm -rf "$SLOT"
-  PATH="$BIN_DIR:$PATH" timeout 150 "$CORVO_SIM" --quayside "$QUAYSIDE" --slot "$SLOT" "$@" "$JOB_DIR" \
+  [ "${KEEP_SLOT:-0}" = 1 ] || rm -rf "$SLOT"
+  rm -f "$SLOT/stderr.txt" "$SLOT/corvo_finish_called"
+  PATH="$BIN_DIR:$PATH" timeout 150 "$CORVO_SIM" --quayside "$QUAYSIDE" --slot "$SLOT" "$JOB_DIR" "$@" \
     > "$WORK/sim.out" 2> "$WORK/sim.err"
   status=$?
   cp "$SLOT/stderr.txt" "$WORK/log" 2>/dev/null || : > "$WORK/log"
