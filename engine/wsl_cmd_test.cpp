@@ -1,0 +1,218 @@
+#include "engine/wsl_cmd.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+
+#include "engine/docker_conn.h"
+#include "engine/wsl_init.h"
+#include "lib/result_codes.h"
+#include "test_support.h"
+
+namespace {
+
+// A pipe that hands out scripted chunks, one per poll that finds data.
+class ScriptedPipe final : public platform::PipedProcess {
+ public:
+  std::deque<std::string> chunks;
+  bool has_exited = false;
+  int exit_polls = 0;
+  bool fail_reads = false;
+
+  bool write_text(const std::string& text) override {
+    written += text;
+    return true;
+  }
+  long bytes_waiting() override { return chunks.empty() ? 0 : static_cast<long>(chunks.front().size()); }
+  long read(char* buffer, std::size_t size) override {
+    if (fail_reads) return -1;
+    std::string chunk = chunks.front().substr(0, size);
+    chunks.front().erase(0, chunk.size());
+    if (chunks.front().empty()) chunks.pop_front();
+    std::copy(chunk.begin(), chunk.end(), buffer);
+    return static_cast<long>(chunk.size());
+  }
+  bool exited() override {
+    ++exit_polls;
+    return has_exited;
+  }
+  std::string written;
+};
+
+}  // namespace
+
+TEST(ReadFromPipe, MarkerAcrossChunksAndWithinAChunk) {
+  FakeClock clock;
+  ScriptedPipe split;
+  split.chunks = {"xEO", "M\n"};
+  std::string reply;
+  EXPECT_EQ(read_from_pipe(split, reply, 600, "EOM", clock), 0);
+  EXPECT_EQ(reply, "xEOM\n");
+  EXPECT_TRUE(clock.pauses.empty());
+
+  ScriptedPipe one;
+  one.chunks = {"x\nEOM\ny\n", "later\n"};
+  EXPECT_EQ(read_from_pipe(one, reply, 600, "EOM", clock), 0);
+  EXPECT_EQ(reply, "x\nEOM\ny\n");
+  EXPECT_EQ(one.chunks.front(), "later\n");
+
+  ScriptedPipe with_nul;
+  with_nul.chunks = {std::string("ab\0cd EOM", 9), "EOM"};
+  EXPECT_EQ(read_from_pipe(with_nul, reply, 600, "EOM", clock), 0);
+  EXPECT_EQ(reply, "abEOM");
+}
+
+TEST(ReadFromPipe, IdleLimitAndEndOfTheProcess) {
+  FakeClock clock;
+  ScriptedPipe silent;
+  std::string reply;
+  EXPECT_EQ(read_from_pipe(silent, reply, 1.0, "EOM", clock), RC_TIMED_OUT);
+  EXPECT_EQ(clock.pauses.size(), 6u);
+
+  FakeClock patient;
+  ScriptedPipe exits;
+  exits.chunks = {"last line\n"};
+  exits.has_exited = true;
+  EXPECT_EQ(read_from_pipe(exits, reply, 0, "never", patient), RC_CONNECT_FAILED);
+  EXPECT_EQ(reply, "last line\n");
+  EXPECT_EQ(patient.pauses.size(), 1u);
+
+  ScriptedPipe marked;
+  marked.chunks = {"last line\n"};
+  marked.has_exited = true;
+  EXPECT_EQ(read_from_pipe(marked, reply, 0, "last line", patient), 0);
+
+  ScriptedPipe broken;
+  broken.chunks = {"x"};
+  broken.fail_reads = true;
+  EXPECT_EQ(read_from_pipe(broken, reply, 0, "EOM", patient), RC_READ_FAILED);
+}
+
+TEST(WslCmd, PodmanShellCommand) {
+  struct {
+    const char* name;
+    int version;
+    const char* command;
+  } cases[] = {
+      {"corvo-tavi-runner", 3, "wsl -d corvo-tavi-runner"},
+      {"corvo-tavi-runner", 4, "wsl -d corvo-tavi-runner -u root"},
+      {"corvo-tavi-runnerX", 1, "wsl -d corvo-tavi-runnerX -u root"},
+      {"Ubuntu", 0, "wsl -d Ubuntu -u root"},
+  };
+  for (const auto& c : cases) {
+    WSL_DISTRO_DESC distro;
+    distro.distro_name = c.name;
+    distro.distro_version = c.version;
+    EXPECT_EQ(podman_shell_command(distro), c.command) << c.name << " " << c.version;
+  }
+}
+
+// A fake engine program first on PATH for the test's life.
+class ShellPathTest : public TempDirTest {
+ protected:
+  void SetUp() override {
+    TempDirTest::SetUp();
+    old_path_ = std::getenv("PATH");
+    setenv("PATH", (dir.string() + ":" + old_path_).c_str(), 1);
+  }
+  void TearDown() override {
+    setenv("PATH", old_path_.c_str(), 1);
+    TempDirTest::TearDown();
+  }
+  void fake(const char* name, const std::string& body) {
+    write_file(dir / name, "#!/bin/sh\n" + body);
+    std::filesystem::permissions(dir / name, std::filesystem::perms::owner_all);
+  }
+  std::string old_path_;
+};
+
+TEST_F(ShellPathTest, CommandsRunInOneLongLivedShell) {
+  fake("podman", "echo \"args: $*\"; echo oops >&2; printf 'no newline'\n");
+  WSL_DISTRO_DESC distro;
+  distro.distro_name = "corvo-tavi-runner";
+  distro.docker_type = ENGINE_PODMAN;
+  distro.distro_version = 4;
+  DOCKER_CONN connection;
+  ASSERT_EQ(connection.init(distro), 0);
+  EXPECT_EQ(connection.engine, ENGINE_PODMAN);
+  std::vector<std::string> lines;
+  StderrCapture log;
+  ASSERT_EQ(connection.run_engine_command("images", lines, true), 0);
+  // The marker is glued to the engine's last line when that has no newline.
+  EXPECT_EQ(lines, (std::vector<std::string>{"args: images\n", "oops\n", "no newlineEOM\n"}));
+  EXPECT_EQ(log.text(),
+            "running docker command: images\nprogram: podman\ncommand output:\nargs: images\noops\nno newlineEOM\n");
+  // The same shell serves the next command: its state carries over.
+  ASSERT_EQ(connection.run_engine_command("ps; cd /", lines, false), 0);
+  EXPECT_EQ(lines.back(), "no newlineEOM\n");
+  ASSERT_EQ(connection.run_engine_command("x; pwd", lines, false), 0);
+  EXPECT_EQ(lines, (std::vector<std::string>{"args: x\n", "oops\n", "no newline/\n", "EOM\n"}));
+}
+
+TEST_F(ShellPathTest, AShellThatDiedGivesConnectFailed) {
+  fake("podman", "kill -9 $PPID\n");
+  WSL_DISTRO_DESC distro;
+  distro.docker_type = ENGINE_PODMAN;
+  DOCKER_CONN connection;
+  ASSERT_EQ(connection.init(distro), 0);
+  std::vector<std::string> lines{"kept"};
+  StderrCapture log;
+  EXPECT_EQ(connection.run_engine_command("ps", lines, false), RC_CONNECT_FAILED);
+  EXPECT_EQ(connection.run_engine_command("ps", lines, false), RC_CONNECT_FAILED);
+  EXPECT_EQ(lines, (std::vector<std::string>{"kept"}));
+  EXPECT_EQ(log.text(), "read_from_pipe() error: connect() failed\nread_from_pipe() error: connect() failed\n");
+}
+
+TEST(DockerConn, InitChoosesByEngineType) {
+  WSL_DISTRO_DESC distro;
+  distro.docker_type = 3;
+  DOCKER_CONN connection;
+  StderrCapture log;
+  EXPECT_EQ(connection.init(distro), -1);
+  EXPECT_EQ(log.text(), "DOCKER_CONN::init(): bad docker type 3\n");
+  EXPECT_EQ(connection.engine, ENGINE_WSLC);
+  EXPECT_STREQ(connection.program, "wslc.exe");
+  distro.docker_type = ENGINE_DOCKER;
+  DOCKER_CONN docker;
+  EXPECT_EQ(docker.init(distro), 0);
+  EXPECT_STREQ(docker.program, "docker");
+}
+
+TEST(WslInit, EngineChoice) {
+  auto data = std::make_unique<INIT_DATA>();
+  {
+    DOCKER_CONN connection;
+    StderrCapture log;
+    EXPECT_EQ(wsl_init(*data, false, connection), -1);
+    EXPECT_EQ(log.text(), "wsl_init(): no usable WSL distro\n");
+  }
+  {
+    DOCKER_CONN connection;
+    StderrCapture log;
+    EXPECT_EQ(wsl_init(*data, true, connection), 0);
+    EXPECT_EQ(log.text(), "Using WSL distro corvo-tavi-runner\n");
+    EXPECT_EQ(connection.engine, ENGINE_PODMAN);
+  }
+  data->host_info.use_wslc = true;
+  {
+    DOCKER_CONN connection;
+    StderrCapture log;
+    EXPECT_EQ(wsl_init(*data, false, connection), 0);
+    EXPECT_EQ(log.text(), "");
+    EXPECT_EQ(connection.engine, ENGINE_WSLC);
+  }
+  data->host_info.use_wslc = false;
+  WSL_DISTRO_DESC odd;
+  odd.distro_name = "odd";
+  odd.docker_version = "1";
+  odd.docker_type = 5;
+  data->host_info.wsl.distros.push_back(odd);
+  {
+    DOCKER_CONN connection;
+    StderrCapture log;
+    EXPECT_EQ(wsl_init(*data, false, connection), -1);
+    EXPECT_EQ(log.text(), "Using WSL distro odd\nDOCKER_CONN::init(): bad docker type 5\n");
+  }
+}
