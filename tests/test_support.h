@@ -61,11 +61,10 @@ struct JobEnded {
 class FakeRuntime final : public JobRuntime {
  public:
   CLIENT_STATUS client_status() override {
-    if (!statuses.empty()) {
-      status = statuses.front();
-      statuses.pop_front();
-    }
-    return status;
+    if (statuses.empty()) return status;
+    CLIENT_STATUS next = statuses.front();
+    statuses.pop_front();
+    return next;
   }
   bool heartbeat_seen() override { return heartbeat; }
   void send_progress_ext(double cpu_time, double fraction_done, double wss) override {

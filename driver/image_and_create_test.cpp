@@ -1,0 +1,354 @@
+// The image query and build, the create command and the stats query, with a
+// recording fake engine.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "driver/container_create.h"
+#include "driver/container_stats.h"
+#include "driver/image.h"
+#include "driver/job_names.h"
+#include "driver/shell_words.h"
+#include "test_support.h"
+
+using Lines = std::vector<std::string>;
+
+class ImageTest : public JobTest {
+ public:
+  // A fake ping that answers or not.
+  void set_ping(bool answers) {
+    write_file(dir / "ping", std::string("#!/bin/sh\nexit ") + (answers ? "0" : "1") + "\n");
+    std::filesystem::permissions(dir / "ping", std::filesystem::perms::owner_all);
+  }
+
+ protected:
+  void SetUp() override {
+    JobTest::SetUp();
+    old_path_ = std::getenv("PATH");
+    setenv("PATH", (dir.string() + ":" + old_path_).c_str(), 1);
+    set_ping(true);
+  }
+  void TearDown() override {
+    setenv("PATH", old_path_.c_str(), 1);
+    JobTest::TearDown();
+  }
+  int build(std::string& log) {
+    StderrCapture capture;
+    int result = build_image(job);
+    log = capture.text();
+    return result;
+  }
+  std::string old_path_;
+};
+
+TEST_F(ImageTest, ImageExistsWhenItsNameIsFollowedByABlank) {
+  struct {
+    Lines reply;
+    bool exists;
+  } cases[] = {
+      {{"REPOSITORY TAG\n", "localhost/corvo__proj__wu latest 1 MB\n"}, true},
+      {{"corvo__proj__wu \n"}, true},
+      {{"localhost/corvo__proj__wu2 latest\n"}, false},
+      {{"corvo__proj__wu\n"}, false},
+      {{}, false},
+  };
+  for (const auto& c : cases) {
+    runner.reply("images", c.reply);
+    bool exists = !c.exists;
+    EXPECT_EQ(image_exists(job, exists), 0);
+    EXPECT_EQ(exists, c.exists) << (c.reply.empty() ? "" : c.reply.back());
+  }
+  runner.reply("images", {}, -107);
+  bool exists = false;
+  EXPECT_EQ(image_exists(job, exists), -107);
+}
+
+TEST_F(ImageTest, BuildCommandPerEngine) {
+  job.config.build_args = "--pull=never";
+  std::string log;
+  ASSERT_EQ(build(log), 0);
+  EXPECT_EQ(runner.commands.back(), "build \".\"  -t corvo__proj__wu -f Dockerfile --pull=never");
+  EXPECT_EQ(log, "build succeeded\n");
+  EXPECT_FALSE(runtime.network_wanted);
+  EXPECT_EQ(runtime.zero_reports, 1);
+
+  FakeRunner podman(ENGINE_PODMAN);
+  job.engine = &podman;
+  job.recipe_file = "Recipe";
+  job.config.build_args.clear();
+  ASSERT_EQ(build(log), 0);
+  EXPECT_EQ(podman.commands.back(), "build \".\" --retry 0 -t corvo__proj__wu -f Recipe ");
+}
+
+TEST_F(ImageTest, BuildFailures) {
+  struct {
+    const char* name;
+    Lines output;
+    int result;
+    bool ping;
+    std::string log;
+  } cases[] = {
+      {"runner failed", {}, -102, true, "build command failed: -102\n"},
+      {"engine error", {"STEP 1\n", "Error: no Dockerfile\n"}, 0, true,
+       "Output from 'build' command:\n   STEP 1\n   Error: no Dockerfile\n"},
+      {"disconnection while the network works", {"dial tcp: network is unreachable\n"}, 0, true,
+       "build cmd output indicates disconnection\n... but test server is reachable; quitting\n"},
+  };
+  for (const auto& c : cases) {
+    runner.reply("build", c.output, c.result);
+    set_ping(c.ping);
+    std::string log;
+    EXPECT_EQ(build(log), -1) << c.name;
+    EXPECT_EQ(log, c.log) << c.name;
+  }
+}
+
+TEST_F(ImageTest, LostConnectivityWaitsAndRetries) {
+  job.config.verbose = 2;
+  runner.reply("build", {"misbehaving\n"});
+  set_ping(false);
+  // The fake clock's pauses stand for the waits; the ping answers again
+  // once the second wait has begun.
+  struct PingingClock : Clock {
+    ImageTest* test;
+    FakeClock* inner;
+    int pauses = 0;
+    double now() override { return inner->now(); }
+    void pause(double seconds) override {
+      inner->pause(seconds);
+      if (++pauses == 2) test->set_ping(true);
+    }
+  } clock;
+  clock.test = this;
+  clock.inner = &this->clock;
+  job.clock = &clock;
+  std::string log;
+  ASSERT_EQ(build(log), 0);
+  EXPECT_EQ(log,
+            "build cmd output indicates disconnection\ntest server is unreachable; sleeping\n"
+            "test server still unreachable; sleeping 10\nbuild succeeded\n");
+  EXPECT_EQ(this->clock.pauses, (std::vector<double>{10, 10}));
+  EXPECT_EQ(runner.commands.size(), 2u);
+  EXPECT_EQ(runtime.zero_reports, 2);  // one for the wait, one for the success
+}
+
+TEST_F(ImageTest, BuildWaitsForTheHeartbeatAndASuspendedNetwork) {
+  job.config.verbose = 2;
+  runtime.heartbeat = false;
+  CLIENT_STATUS suspended;
+  suspended.network_suspended = 1;
+  struct HeartbeatClock : Clock {
+    FakeRuntime* runtime;
+    FakeClock* inner;
+    double now() override { return inner->now(); }
+    void pause(double seconds) override {
+      inner->pause(seconds);
+      runtime->heartbeat = true;
+    }
+  } clock;
+  clock.runtime = &runtime;
+  clock.inner = &this->clock;
+  job.clock = &clock;
+  // Attempt 1 waits for the heartbeat; attempt 2 finds the network
+  // suspended; attempt 3 builds.
+  runtime.statuses = {CLIENT_STATUS(), CLIENT_STATUS(), suspended};
+  std::string log;
+  ASSERT_EQ(build(log), 0);
+  EXPECT_EQ(log, "waiting for heartbeat\nnetwork suspended; sleeping 10\nbuild succeeded\n");
+  EXPECT_EQ(this->clock.pauses, (std::vector<double>{1, 10}));
+
+  // A standalone job has no client to wait for.
+  runtime.heartbeat = false;
+  job.standalone = true;
+  this->clock.pauses.clear();
+  ASSERT_EQ(build(log), 0);
+  EXPECT_TRUE(this->clock.pauses.empty());
+}
+
+TEST_F(ImageTest, AQuitDuringTheBuildEndsTheProcess) {
+  runtime.status.quit_asked = 1;
+  StderrCapture log;
+  try {
+    build_image(job);
+    FAIL();
+  } catch (const JobEnded& end) {
+    EXPECT_FALSE(end.finished);
+    EXPECT_EQ(end.code, 0);
+  }
+  EXPECT_EQ(log.text(), "client exit request during init\n");
+  EXPECT_TRUE(runner.commands.empty());
+}
+
+class CreateTest : public JobTest {};
+
+TEST_F(CreateTest, CommandPieces) {
+  struct {
+    const char* name;
+    std::function<void(JOB&)> setup;
+    ENGINE_TYPE engine;
+    std::string command;
+  } cases[] = {
+      {"defaults", [](JOB&) {}, ENGINE_DOCKER,
+       "create --name corvo__proj__res_1  -v \"./\":\"/app\"  corvo__proj__wu"},
+      {"project mount", [](JOB& j) { j.config.project_dir_mount = "/proj"; }, ENGINE_DOCKER,
+       "create --name corvo__proj__res_1  -v \"./\":\"/app\"  -v \"./../../projects/proj/\":\"/proj\" corvo__proj__wu"},
+      {"standalone project mount",
+       [](JOB& j) {
+         j.config.project_dir_mount = "/proj";
+         j.standalone = true;
+       },
+       ENGINE_DOCKER, "create --name corvo__proj__res_1  -v \"./\":\"/app\"  -v \"./proj/\":\"/proj\" corvo__proj__wu"},
+      {"empty workdir", [](JOB& j) { j.config.workdir = ""; }, ENGINE_DOCKER,
+       "create --name corvo__proj__res_1  -v \"./\":\"\"  corvo__proj__wu"},
+      {"arguments", [](JOB& j) { j.job_args = {"a", "b"}; }, ENGINE_DOCKER,
+       "create --name corvo__proj__res_1  -v \"./\":\"/app\"  -e ARGS=\" a b\" corvo__proj__wu"},
+      {"arguments kept whole", [](JOB& j) { j.job_args = {"$(touch x)", "a\"b", "c\\d", "`e`"}; }, ENGINE_DOCKER,
+       "create --name corvo__proj__res_1  -v \"./\":\"/app\"  -e ARGS=\" \\$(touch x) a\\\"b c\\\\d \\`e\\`\" "
+       "corvo__proj__wu"},
+      {"everything",
+       [](JOB& j) {
+         j.config.mount = {"/a:/a", "/my dir:/b"};
+         j.config.portmap = {"80:80", "x;y"};
+         j.init_data.ncpus = 4;
+         j.config.use_gpu = true;
+         j.config.create_args = "--shm-size=1g";
+       },
+       ENGINE_PODMAN,
+       "create --name corvo__proj__res_1  -v \"./\":\"/app\"  -v /a:/a -v '/my dir:/b' -p 80:80 -p 'x;y' --cpus "
+       "4.000000 --gpus all --shm-size=1g --log-driver=k8s-file corvo__proj__wu"},
+      {"one cpu", [](JOB& j) { j.init_data.ncpus = 1.0; }, ENGINE_DOCKER,
+       "create --name corvo__proj__res_1  -v \"./\":\"/app\"  corvo__proj__wu"},
+  };
+  for (const auto& c : cases) {
+    JOB fresh;
+    fresh.engine = &runner;
+    FakeRunner engine(c.engine);
+    fresh.engine = &engine;
+    fresh.runtime = &runtime;
+    fresh.clock = &clock;
+    fresh.job_container = job.job_container;
+    fresh.job_image = job.job_image;
+    fresh.project_name = "proj";
+    fresh.init_data.ncpus = 1;
+    c.setup(fresh);
+    EXPECT_EQ(create_command(fresh), c.command) << c.name;
+  }
+}
+
+TEST_F(CreateTest, WebGraphicsPortIsAllocatedAndAnnounced) {
+  job.config.web_graphics_guest_port = 8080;
+  StderrCapture log;
+  std::string command = create_command(job);
+  std::string text = log.text();
+  int host_port = 0, guest_port = 0;
+  ASSERT_EQ(std::sscanf(text.c_str(), "web graphics: host port %d, guest port %d", &host_port, &guest_port), 2) << text;
+  EXPECT_EQ(guest_port, 8080);
+  EXPECT_GT(host_port, 0);
+  EXPECT_NE(command.find(" -p " + std::to_string(host_port) + ":8080 corvo__proj__wu"), std::string::npos) << command;
+  EXPECT_EQ(runtime.web_graphics, "http://localhost:" + std::to_string(host_port));
+}
+
+TEST_F(CreateTest, CreateResults) {
+  runner.reply("images", {"corvo__proj__wu latest\n"});
+  runner.reply("create", {"Error: the name is in use\n"});
+  StderrCapture log;
+  EXPECT_EQ(create_container(job), -1);
+  EXPECT_EQ(log.text(), "Output from 'create' command:\n   Error: the name is in use\n");
+  runner.reply("images", {"corvo__proj__wu latest\n"});
+  runner.reply("create", {}, -182);
+  StderrCapture log2;
+  EXPECT_EQ(create_container(job), -182);
+  EXPECT_EQ(log2.text(), "create command failed: -182\n");
+}
+
+class StatsTest : public JobTest {};
+
+TEST_F(StatsTest, EngineTextForm) {
+  FakeRunner podman(ENGINE_PODMAN);
+  job.engine = &podman;
+  job.init_data.ncpus = 2.0;
+  struct {
+    Lines reply;
+    int result;
+    double cpus, wss;
+    std::string log;
+  } cases[] = {
+      {{"50.00% 1.5MiB / 2GiB\n"}, 0, 0.5, 1.5 * 1048576, ""},
+      {{"garbage\n", "12% 3kB / 1GB\n"}, 0, 0.12, 3 * 1024, ""},
+      {{"350% 1G / 2G\n"}, 0, 2.0, 1073741824, "stats command returned excessive CPU usage\n"},
+      {{"350% 1G / 2G\n"}, 0, 2.0, 1073741824, ""},
+      {{"1% 0B / 2G\n"}, -1, 0, 0, "stats command returned zero memory\n"},
+      {{"1% 0B / 2G\n"}, -1, 0, 0, ""},
+      {{"1% 5TB / 9TB\n"}, -1, 0, 0, ""},
+      {{"nothing useful\n"}, -1, 0, 0, "stats command parse failed\n"},
+      {{}, -1, 0, 0, "stats command returned nothing\n"},
+  };
+  for (const auto& c : cases) {
+    podman.reply("stats", c.reply);
+    CONTAINER_STATS stats;
+    StderrCapture log;
+    EXPECT_EQ(get_container_stats(job, stats), c.result) << c.reply.size();
+    if (c.result == 0) {
+      EXPECT_DOUBLE_EQ(stats.cpus, c.cpus);
+      EXPECT_DOUBLE_EQ(stats.wss, c.wss);
+    }
+    EXPECT_EQ(log.text(), c.log);
+  }
+  EXPECT_EQ(podman.commands.back(), "stats --no-stream  --format \"{{.CPUPerc}} {{.MemUsage}}\" corvo__proj__res_1");
+}
+
+TEST_F(StatsTest, WslcJsonForm) {
+  struct {
+    Lines reply;
+    int result;
+    double cpus, wss;
+    std::string log;
+  } cases[] = {
+      {{"{\"CPUPerc\":\"25.5%\",\"MemUsage\":\"2MiB / 1GiB\"}\n"}, 0, 0.255, 2 * 1048576, ""},
+      {{"{\"MemUsage\":\"2M\"}\n"}, 0, 0, 2 * 1048576, "status: missing CPU in {\"MemUsage\":\"2M\"}\n\n"},
+      {{"{\"CPUPerc\":\"1%\"}\n"}, -1, 0, 0, "status: missing mem in {\"CPUPerc\":\"1%\"}\n\n"},
+      {{"{\"CPUPerc\":1,\"MemUsage\":\"1K\"}\n"}, 0, 0, 1024, "status: missing CPU in {\"CPUPerc\":1,\"MemUsage\":\"1K\"}\n\n"},
+      {{"oops\n"}, -1, 0, 0, "stats: failed to parse oops\n: "},
+  };
+  for (const auto& c : cases) {
+    runner.reply("stats", c.reply);
+    CONTAINER_STATS stats;
+    StderrCapture log;
+    EXPECT_EQ(get_container_stats(job, stats), c.result) << c.reply[0];
+    if (c.result == 0) {
+      EXPECT_DOUBLE_EQ(stats.cpus, c.cpus) << c.reply[0];
+      EXPECT_DOUBLE_EQ(stats.wss, c.wss) << c.reply[0];
+    }
+    EXPECT_EQ(log.text().substr(0, c.log.size()), c.log);
+  }
+  EXPECT_EQ(runner.commands.back(), "stats --format json corvo__proj__res_1");
+  runner.reply("stats", {}, -1);
+  CONTAINER_STATS stats;
+  StderrCapture log;
+  EXPECT_EQ(get_container_stats(job, stats), -1);
+  EXPECT_EQ(get_container_stats(job, stats), -1);
+  EXPECT_EQ(log.text(), "stats command failed\nstats command returned nothing\n");
+}
+
+TEST(ShellWords, PlainWordsStayAndOthersAreQuoted) {
+  struct {
+    const char* text;
+    const char* word;
+  } cases[] = {
+      {"/a:/b:ro", "/a:/b:ro"},
+      {"80:80", "80:80"},
+      {"/my dir:/b", "'/my dir:/b'"},
+      {"it's", "'it'\\''s'"},
+      {"$(id)", "'$(id)'"},
+      {"", "''"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(shell_word(c.text), c.word) << c.text;
+  EXPECT_EQ(escape_in_double_quotes("a\"b$c`d\\e"), "a\\\"b\\$c\\`d\\\\e");
+  EXPECT_TRUE(has_shell_characters("my image"));
+  EXPECT_FALSE(has_shell_characters("registry.example.org:5000/team/img:1.0"));
+}
+
+TEST(JobNames, EveryOtherByteBecomesAnUnderscore) {
+  EXPECT_EQ(make_name("Sci Proj;rm", "WU/1$(x)é"), "corvo__sci_proj_rm__wu_1__x___");
+}
