@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "driver/cleanup.h"
 #include "driver/client_control.h"
 #include "driver/container_op.h"
 #include "driver/job_names.h"
@@ -290,4 +291,12 @@ TEST(OutputHasText, SubstringCaseSensitive) {
   EXPECT_FALSE(output_has_text({}, "Error"));
   EXPECT_TRUE(output_has_text({"a\n", "an Error here\n"}, "Error"));
   EXPECT_FALSE(output_has_text({"error\n"}, "Error"));
+}
+
+TEST_F(StartContainerTest, CleanUpBeforeTheEngineIsSetUpSendsNothing) {
+  job.engine_ready = false;
+  StderrCapture log;
+  cleanup_container(job);
+  EXPECT_EQ(log.text(), "stderr from container:\nstderr end\n");
+  EXPECT_TRUE(runner.commands.empty());
 }

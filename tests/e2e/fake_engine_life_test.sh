@@ -1,0 +1,65 @@
+#!/bin/bash
+# A whole standalone job against a fake Podman reached through the engine
+# shell: what the engine receives for every command, the build's retry when
+# the network is lost, once-only stats messages, and job texts that reach the
+# container exactly as written.
+. "$(dirname "$0")/lib.sh"
+
+cat > "$JOB_DIR/job.toml" <<'TOML'
+mount = ["/data/my cache:/cache", "/plain:/plain"]
+portmap = ["8080:80"]
+use_gpu = true
+build_args = "--pull=never"
+create_args = "--shm-size=1g"
+TOML
+install_fake_engine podman '
+count() { n=$(cat "$FAKE_ENGINE_STATE/$1" 2> /dev/null || echo 0); n=$((n + 1)); echo $n > "$FAKE_ENGINE_STATE/$1"; echo $n; }
+case "$1" in
+  images) echo "REPOSITORY TAG IMAGE ID" ;;
+  build)
+    if [ "$(count build)" = 1 ]; then echo "dial tcp: connect: network is unreachable"; exit 1; fi
+    echo "STEP 1/1: FROM scratch"; echo "Successfully tagged corvo" ;;
+  create) for a in "$@"; do case "$a" in ARGS=*) printf "%s" "${a#ARGS=}" > "$FAKE_ENGINE_STATE/args";; esac; done; echo 0123abcd ;;
+  ps)
+    if [ "$2 $3" = "--all --filter" ]; then echo "NAMES|STATUS";
+    elif [ "$(count poll)" -lt 3 ]; then echo "id img cmd 1s Up 1 second corvo";
+    else echo "id img cmd 1s Exited (0) now corvo"; fi ;;
+  stats) echo "0.00% 0B / 1GB" ;;
+  logs) echo "job line 1"; printf "job line 2 without newline" ;;
+esac'
+# The network test fails once, then the network is back.
+cat > "$BIN_DIR/ping" <<PING
+#!/bin/sh
+n=\$(cat "$FAKE_ENGINE_STATE/ping" 2> /dev/null || echo 0); echo \$((n + 1)) > "$FAKE_ENGINE_STATE/ping"
+[ "\$n" -ge 1 ]
+PING
+chmod +x "$BIN_DIR/ping"
+
+run_quayside '$(touch x)' 'a"b' '`touch y`'
+expect_eq "exit status" 0 "$status"
+expect_eq "engine commands" 'ps|--all|--filter|name=^corvo$|--format|{{.Names}}|{{.Status}}|
+images|
+build|.|--retry|0|-t|corvo|-f|Dockerfile|--pull=never|
+build|.|--retry|0|-t|corvo|-f|Dockerfile|--pull=never|
+create|--name|corvo|-v|./:/app|-e|ARGS= $(touch x) a"b `touch y`|-v|/data/my cache:/cache|-v|/plain:/plain|-p|8080:80|--gpus|all|--shm-size=1g|--log-driver=k8s-file|corvo|
+start|corvo|
+ps|--all|-f|name=corvo|
+stats|--no-stream|--format|{{.CPUPerc}} {{.MemUsage}}|corvo|
+ps|--all|-f|name=corvo|
+stats|--no-stream|--format|{{.CPUPerc}} {{.MemUsage}}|corvo|
+ps|--all|-f|name=corvo|
+logs|corvo|
+container|rm|corvo|
+image|rm|corvo|' "$(cat "$FAKE_ENGINE_LOG")"
+if [ -e "$JOB_DIR/x" ] || [ -e "$JOB_DIR/y" ]; then fail "a job argument ran as a command"; fi
+expect_eq "the container's ARGS" ' $(touch x) a"b `touch y`' "$(cat "$FAKE_ENGINE_STATE/args")"
+expect_log_has "build cmd output indicates disconnection"
+expect_log_has "test server is unreachable; sleeping"
+expect_log_has "build succeeded"
+expect_eq "zero-memory message once" 1 "$(grep -c 'stats command returned zero memory' "$WORK/log")"
+expect_eq "container log" "stderr from container:
+job line 1
+job line 2 without newlineEOM
+stderr end" "$(sed -n '/^stderr from container:/,/^stderr end/p' "$WORK/log")"
+
+finish_test
