@@ -110,12 +110,21 @@ bool read_exit_code(const std::string& line, std::size_t after_marker, int& code
   return true;
 }
 
+// The last blank-separated field of a line: the NAMES column of "ps".
+std::string last_field(const std::string& line) {
+  std::size_t end = line.find_last_not_of(" \t\r\n");
+  if (end == std::string::npos) return {};
+  std::size_t start = line.find_last_of(" \t", end);
+  return line.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
+}
+
 POLL_OUTCOME engine_poll(JOB& job) {
   std::vector<std::string> lines;
   std::string command = "ps --all -f \"name=" + job.job_container + "\"";
   if (job.engine->run_engine_command(command, lines, job.verbose() >= 2) != 0) return POLL_FAILED;
   for (const auto& line : lines) {
-    if (line.find(job.job_container) == std::string::npos) continue;
+    // Only our own container's line counts, not one whose name extends ours.
+    if (last_field(line) != job.job_container) continue;
     static const std::string kExited = "Exited (";
     std::size_t marker = line.find(kExited);
     if (marker == std::string::npos) return POLL_RUNNING;

@@ -142,6 +142,11 @@ TEST_F(ContainerStateTest, EnginePoll) {
        "can't read exit code in: abc Exited (oops) corvo__proj__res_1\n"},
       {{"abc Exited (12 corvo__proj__res_1\n"}, 0, POLL_FAILED, 0,
        "can't read exit code in: abc Exited (12 corvo__proj__res_1\n"},
+      {{header, "def  img  run  1m  Exited (9) now  corvo__proj__res_10\n",
+        "abc  img  run  1m  Up 1 minute  corvo__proj__res_1\n"},
+       0, POLL_RUNNING, 0, ""},
+      {{"def  Exited (9) now  corvo__proj__res_10\n"}, 0, POLL_FAILED, 0,
+       "Container name not found in ps output; quitting\n"},
   };
   for (const auto& c : cases) {
     job.container_exit_status = 0;

@@ -71,10 +71,14 @@ int build_image(JOB& job) {
       return -1;
     }
     std::vector<std::string> lines;
-    int result = job.engine->run_engine_command(command, lines, job.verbose() >= 1);
+    int exit_status = 0;
+    int result = job.engine->run_engine_command(command, lines, job.verbose() >= 1, exit_status);
     if (wslc) mutex->release();
-    if (output_has_text(lines, "unable to copy") || output_has_text(lines, "unreachable") ||
-        output_has_text(lines, "misbehaving")) {
+    // A build is judged by the engine's exit status: output that merely
+    // mentions an error or an unreachable line of code is no failure.
+    bool failed = result != 0 || exit_status != 0;
+    if (failed && (output_has_text(lines, "unable to copy") || output_has_text(lines, "unreachable") ||
+                   output_has_text(lines, "misbehaving"))) {
       if (job.verbose() >= 1) std::fputs("build cmd output indicates disconnection\n", stderr);
       if (test_server_reachable()) {
         if (job.verbose() >= 1) std::fputs("... but test server is reachable; quitting\n", stderr);
@@ -89,7 +93,7 @@ int build_image(JOB& job) {
       std::fprintf(stderr, "build command failed: %d\n", result);
       return -1;
     }
-    if (output_has_text(lines, "Error")) {
+    if (exit_status != 0) {
       print_command_output("build", lines);
       return -1;
     }

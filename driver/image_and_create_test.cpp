@@ -94,9 +94,11 @@ TEST_F(ImageTest, BuildFailures) {
        "Output from 'build' command:\n   STEP 1\n   Error: no Dockerfile\n"},
       {"disconnection while the network works", {"dial tcp: network is unreachable\n"}, 0, true,
        "build cmd output indicates disconnection\n... but test server is reachable; quitting\n"},
+      {"engine failed without saying Error", {"STEP 2: RUN make\n", "make: *** [all] 2\n"}, 0, true,
+       "Output from 'build' command:\n   STEP 2: RUN make\n   make: *** [all] 2\n"},
   };
   for (const auto& c : cases) {
-    runner.reply("build", c.output, c.result);
+    runner.reply("build", c.output, c.result, 1);
     set_ping(c.ping);
     std::string log;
     EXPECT_EQ(build(log), -1) << c.name;
@@ -104,9 +106,17 @@ TEST_F(ImageTest, BuildFailures) {
   }
 }
 
+TEST_F(ImageTest, ASuccessfulBuildIsNotJudgedByItsWords) {
+  runner.reply("build", {"warning: unreachable code\n", "COPY ErrorHandler.cpp\n"}, 0, 0);
+  set_ping(false);
+  std::string log;
+  EXPECT_EQ(build(log), 0);
+  EXPECT_EQ(log, "build succeeded\n");
+}
+
 TEST_F(ImageTest, LostConnectivityWaitsAndRetries) {
   job.config.verbose = 2;
-  runner.reply("build", {"misbehaving\n"});
+  runner.reply("build", {"misbehaving\n"}, 0, 1);
   set_ping(false);
   // The fake clock's pauses stand for the waits; the ping answers again
   // once the second wait has begun.

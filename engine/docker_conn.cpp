@@ -25,14 +25,16 @@ int DOCKER_CONN::init_wslc() {
   return 0;
 }
 
-int DOCKER_CONN::run_engine_command(const std::string& command, std::vector<std::string>& lines, bool show) {
+int DOCKER_CONN::run_engine_command(const std::string& command, std::vector<std::string>& lines, bool show,
+                                    int& exit_status) {
   const char* name = program != nullptr ? program : engine_program_name(engine);
   if (show) {
     std::fprintf(stderr, "running docker command: %s\n", command.c_str());
     std::fprintf(stderr, "program: %s\n", name);
   }
+  exit_status = -1;
   if (engine == ENGINE_WSLC) {
-    int result = run_shell_capture(std::string(name) + " " + command + " 2>&1", lines);
+    int result = run_shell_capture(std::string(name) + " " + command + " 2>&1", lines, &exit_status);
     if (result != 0) {
       std::fprintf(stderr, "command failed: %s\n", result_text(result));
       return result;
@@ -44,16 +46,17 @@ int DOCKER_CONN::run_engine_command(const std::string& command, std::vector<std:
       std::fprintf(stderr, "read_from_pipe() error: %s\n", result_text(RC_CONNECT_FAILED));
       return RC_CONNECT_FAILED;
     }
-    // The whole line is written, however long: a cut line would lose the
-    // marker and the read would wait out its limit.
-    shell.shell->write_text(std::string(name) + " " + command + " 2>&1; echo EOM\n");
-    std::string reply;
-    int result = read_from_pipe(*shell.shell, reply, 600, "EOM", *clock);
+    // The whole line is written, however long, so its marker always comes.
+    std::string marker = markers.next();
+    shell.shell->write_text(std::string(name) + " " + command + " 2>&1; echo " + marker + " $?\n");
+    std::string reply, output;
+    int result = read_until(*shell.shell, reply, 600,
+                            [&](std::string& text) { return markers.take_reply(text, output, exit_status); });
     if (result != 0) {
       std::fprintf(stderr, "read_from_pipe() error: %s\n", result_text(result));
       return result;
     }
-    lines = split_lines(reply, '\n', true);
+    lines = split_lines(output, '\n', true);
   }
   if (show) {
     std::fputs("command output:\n", stderr);

@@ -8,6 +8,7 @@
 
 #include "engine/engine_runner.h"
 #include "engine/engine_type.h"
+#include "engine/reply_marker.h"
 #include "engine/wsl_cmd.h"
 #include "lib/wsl_distro.h"
 
@@ -32,12 +33,15 @@ struct DOCKER_CONN final : EngineRunner {
   // command interpreter; a command that can't start or exits nonzero gives
   // -1 with "command failed: ..." on standard error, and the lines read so
   // far stay in the list.
-  // Shell path (Docker, Podman): writes "program command 2>&1; echo EOM"
-  // into the shell and reads the reply up to the marker, allowing 600
-  // seconds of idle time; a failed read gives its result after
-  // "read_from_pipe() error: ..." and leaves lines as they were. The
-  // engine's own failures come back as text with result 0.
-  int run_engine_command(const std::string& command, std::vector<std::string>& lines, bool show) override;
+  // Shell path (Docker, Podman): writes "program command 2>&1; echo MARKER
+  // $?" into the shell and reads the reply up to that command's own marker
+  // line, allowing 600 seconds of idle time; a failed read gives its result
+  // after "read_from_pipe() error: ..." and leaves lines as they were. The
+  // engine's own failures come back as its output and exit status, with
+  // result 0.
+  using EngineRunner::run_engine_command;
+  int run_engine_command(const std::string& command, std::vector<std::string>& lines, bool show,
+                         int& exit_status) override;
 
-  Clock* clock = &system_clock();  // the reply wait's sleeps
+  ReplyMarkers markers;
 };

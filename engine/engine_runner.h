@@ -16,8 +16,16 @@ class EngineRunner {
   virtual ENGINE_TYPE engine_type() const = 0;
 
   // Runs the engine arguments (without the program name). Fills lines with
-  // the engine's combined output, one element per line with its line end.
-  // Returns 0 or a result code. With show, the command and its output are
-  // copied to standard error.
-  virtual int run_engine_command(const std::string& command, std::vector<std::string>& lines, bool show) = 0;
+  // the engine's combined output, one element per line with its line end,
+  // and exit_status with the engine program's exit status (-1 when it did
+  // not run). Returns 0 or a result code. With show, the command and its
+  // output are copied to standard error.
+  virtual int run_engine_command(const std::string& command, std::vector<std::string>& lines, bool show,
+                                 int& exit_status) = 0;
+
+  // The same, for callers that judge the engine by its output alone.
+  int run_engine_command(const std::string& command, std::vector<std::string>& lines, bool show) {
+    int exit_status = 0;
+    return run_engine_command(command, lines, show, exit_status);
+  }
 };

@@ -40,8 +40,8 @@ int start_piped_process(const std::string& command_line, std::unique_ptr<platfor
   return process == nullptr ? -1 : 0;
 }
 
-int read_from_pipe(platform::PipedProcess& process, std::string& reply, double timeout, const char* marker,
-                   Clock& clock) {
+int read_until(platform::PipedProcess& process, std::string& reply, double timeout,
+               const std::function<bool(std::string&)>& done) {
   reply.clear();
   double idle = 0;
   bool gone = false;
@@ -49,8 +49,9 @@ int read_from_pipe(platform::PipedProcess& process, std::string& reply, double t
     long waiting = process.bytes_waiting();
     if (waiting <= 0) {
       if (gone) return RC_CONNECT_FAILED;
-      clock.pause(0.2);
-      if (timeout != 0) {
+      // Wait for output rather than sleep blindly; only a wait that saw
+      // nothing counts as idle time.
+      if (!process.wait_readable(200) && timeout != 0) {
         idle += 0.2;
         if (idle > timeout) return RC_TIMED_OUT;
       }
@@ -62,9 +63,13 @@ int read_from_pipe(platform::PipedProcess& process, std::string& reply, double t
     if (count < 0) return RC_READ_FAILED;
     chunk[count] = '\0';
     reply.append(chunk, ::strnlen(chunk, static_cast<std::size_t>(count)));
-    if (marker != nullptr && reply.size() >= std::strlen(marker) &&
-        (marker[0] == '\0' || reply.find(marker) != std::string::npos)) {
-      return 0;
-    }
+    if (done(reply)) return 0;
   }
+}
+
+int read_from_pipe(platform::PipedProcess& process, std::string& reply, double timeout, const char* marker) {
+  return read_until(process, reply, timeout, [marker](std::string& text) {
+    return marker != nullptr && text.size() >= std::strlen(marker) &&
+           (marker[0] == '\0' || text.find(marker) != std::string::npos);
+  });
 }

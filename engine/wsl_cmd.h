@@ -3,10 +3,10 @@
 // until a marker arrives. Owned by DOCKER_CONN; main thread only.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
-#include "lib/clock.h"
 #include "lib/wsl_distro.h"
 #include "platform/piped_process.h"
 
@@ -33,10 +33,14 @@ std::string podman_shell_command(const WSL_DISTRO_DESC& distro);
 // Starts a command line with its input and output on pipes. Returns 0 or -1.
 int start_piped_process(const std::string& command_line, std::unique_ptr<platform::PipedProcess>& process);
 
-// Reads the process's output into reply until it holds marker (any
-// marker when empty; none: read until the end). Sleeps 200 ms on the clock
-// after each poll that finds nothing; more than timeout seconds of such
-// sleeps (0: no limit) give RC_TIMED_OUT. Returns 0, RC_READ_FAILED, or
+// Reads the process's output into reply until done(reply) says it is
+// complete. While nothing is waiting it waits up to 200 ms at a time for
+// output or the end of the process; more than timeout seconds of such empty
+// waits (0: no limit) give RC_TIMED_OUT. Returns 0, RC_READ_FAILED, or
 // RC_CONNECT_FAILED once the process has ended and nothing is left.
-int read_from_pipe(platform::PipedProcess& process, std::string& reply, double timeout, const char* marker,
-                   Clock& clock = system_clock());
+int read_until(platform::PipedProcess& process, std::string& reply, double timeout,
+               const std::function<bool(std::string&)>& done);
+
+// read_until the reply holds marker (any output when it is empty; with no
+// marker, until the end).
+int read_from_pipe(platform::PipedProcess& process, std::string& reply, double timeout, const char* marker);

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "engine/docker_conn.h"
+#include "engine/reply_marker.h"
 #include "engine/wsl_init.h"
 #include "lib/result_codes.h"
 #include "test_support.h"
@@ -38,56 +39,98 @@ class ScriptedPipe final : public platform::PipedProcess {
     ++exit_polls;
     return has_exited;
   }
+  // Nothing ever arrives during a wait: each one is an empty 200 ms wait.
+  bool wait_readable(int milliseconds) override {
+    waits.push_back(milliseconds);
+    return false;
+  }
   std::string written;
+  std::vector<int> waits;
 };
 
 }  // namespace
 
 TEST(ReadFromPipe, MarkerAcrossChunksAndWithinAChunk) {
-  FakeClock clock;
   ScriptedPipe split;
   split.chunks = {"xEO", "M\n"};
   std::string reply;
-  EXPECT_EQ(read_from_pipe(split, reply, 600, "EOM", clock), 0);
+  EXPECT_EQ(read_from_pipe(split, reply, 600, "EOM"), 0);
   EXPECT_EQ(reply, "xEOM\n");
-  EXPECT_TRUE(clock.pauses.empty());
+  EXPECT_TRUE(split.waits.empty());
 
   ScriptedPipe one;
   one.chunks = {"x\nEOM\ny\n", "later\n"};
-  EXPECT_EQ(read_from_pipe(one, reply, 600, "EOM", clock), 0);
+  EXPECT_EQ(read_from_pipe(one, reply, 600, "EOM"), 0);
   EXPECT_EQ(reply, "x\nEOM\ny\n");
   EXPECT_EQ(one.chunks.front(), "later\n");
 
   ScriptedPipe with_nul;
   with_nul.chunks = {std::string("ab\0cd EOM", 9), "EOM"};
-  EXPECT_EQ(read_from_pipe(with_nul, reply, 600, "EOM", clock), 0);
+  EXPECT_EQ(read_from_pipe(with_nul, reply, 600, "EOM"), 0);
   EXPECT_EQ(reply, "abEOM");
 }
 
 TEST(ReadFromPipe, IdleLimitAndEndOfTheProcess) {
-  FakeClock clock;
   ScriptedPipe silent;
   std::string reply;
-  EXPECT_EQ(read_from_pipe(silent, reply, 1.0, "EOM", clock), RC_TIMED_OUT);
-  EXPECT_EQ(clock.pauses.size(), 6u);
+  EXPECT_EQ(read_from_pipe(silent, reply, 1.0, "EOM"), RC_TIMED_OUT);
+  EXPECT_EQ(silent.waits, (std::vector<int>(6, 200)));
 
-  FakeClock patient;
   ScriptedPipe exits;
   exits.chunks = {"last line\n"};
   exits.has_exited = true;
-  EXPECT_EQ(read_from_pipe(exits, reply, 0, "never", patient), RC_CONNECT_FAILED);
+  EXPECT_EQ(read_from_pipe(exits, reply, 0, "never"), RC_CONNECT_FAILED);
   EXPECT_EQ(reply, "last line\n");
-  EXPECT_EQ(patient.pauses.size(), 1u);
+  EXPECT_EQ(exits.waits.size(), 1u);
 
   ScriptedPipe marked;
   marked.chunks = {"last line\n"};
   marked.has_exited = true;
-  EXPECT_EQ(read_from_pipe(marked, reply, 0, "last line", patient), 0);
+  EXPECT_EQ(read_from_pipe(marked, reply, 0, "last line"), 0);
 
   ScriptedPipe broken;
   broken.chunks = {"x"};
   broken.fail_reads = true;
-  EXPECT_EQ(read_from_pipe(broken, reply, 0, "EOM", patient), RC_READ_FAILED);
+  EXPECT_EQ(read_from_pipe(broken, reply, 0, "EOM"), RC_READ_FAILED);
+}
+
+TEST(ReplyMarkers, EachCommandsOwnMarkerEndsItsReply) {
+  ReplyMarkers markers(0xabcdefULL);
+  EXPECT_EQ(markers.next(), "EOM.0000000000abcdef.1");
+  EXPECT_EQ(markers.next(), "EOM.0000000000abcdef.2");
+  const std::string m = "EOM.0000000000abcdef.";
+  struct {
+    const char* name;
+    std::string buffer;
+    bool complete;
+    std::string output;
+    int status;
+    std::string left;  // what stays in the buffer
+  } cases[] = {
+      {"plain", "a\nEOM\nb\n" + m + "2 0\n", true, "a\nEOM\nb\n", 0, ""},
+      {"glued to output", "no newline" + m + "2 3\n", true, "no newline\n", 3, ""},
+      {"empty output", m + "2 0\n", true, "", 0, ""},
+      {"status still coming", "x\n" + m + "2 1", false, "", 0, ""},
+      {"number still coming", "x\n" + m + "2", false, "", 0, ""},
+      {"marker cut", "x\nEOM.0000000000ab", false, "", 0, ""},
+      {"stale reply dropped", "old\n" + m + "1 0\nnew\n" + m + "2 127\n", true, "new\n", 127, ""},
+      {"only a stale reply", "old\n" + m + "1 0\npartial", false, "", 0, "partial"},
+      {"other token", "EOM.1111111111111111.2 0\n", false, "", 0, ""},
+      {"not a marker line", m + "2 x\n" + m + "2 5\n", true, m + "2 x\n", 5, ""},
+      {"negative status", m + "2 -1\n", true, "", -1, ""},
+  };
+  for (const auto& c : cases) {
+    std::string buffer = c.buffer;
+    std::string output;
+    int status = 99;
+    EXPECT_EQ(markers.take_reply(buffer, output, status), c.complete) << c.name;
+    if (c.complete) {
+      EXPECT_EQ(output, c.output) << c.name;
+      EXPECT_EQ(status, c.status) << c.name;
+    } else if (!c.left.empty()) {
+      EXPECT_EQ(buffer, c.left) << c.name;
+    }
+  }
 }
 
 TEST(WslCmd, PodmanShellCommand) {
@@ -140,15 +183,18 @@ TEST_F(ShellPathTest, CommandsRunInOneLongLivedShell) {
   std::vector<std::string> lines;
   StderrCapture log;
   ASSERT_EQ(connection.run_engine_command("images", lines, true), 0);
-  // The marker is glued to the engine's last line when that has no newline.
-  EXPECT_EQ(lines, (std::vector<std::string>{"args: images\n", "oops\n", "no newlineEOM\n"}));
+  // A last line without a newline gets one; the marker line is not output.
+  EXPECT_EQ(lines, (std::vector<std::string>{"args: images\n", "oops\n", "no newline\n"}));
   EXPECT_EQ(log.text(),
-            "running docker command: images\nprogram: podman\ncommand output:\nargs: images\noops\nno newlineEOM\n");
+            "running docker command: images\nprogram: podman\ncommand output:\nargs: images\noops\nno newline\n");
   // The same shell serves the next command: its state carries over.
-  ASSERT_EQ(connection.run_engine_command("ps; cd /", lines, false), 0);
-  EXPECT_EQ(lines.back(), "no newlineEOM\n");
+  int status = -5;
+  ASSERT_EQ(connection.run_engine_command("ps; cd /", lines, false, status), 0);
+  EXPECT_EQ(status, 0);
   ASSERT_EQ(connection.run_engine_command("x; pwd", lines, false), 0);
-  EXPECT_EQ(lines, (std::vector<std::string>{"args: x\n", "oops\n", "no newline/\n", "EOM\n"}));
+  EXPECT_EQ(lines, (std::vector<std::string>{"args: x\n", "oops\n", "no newline/\n"}));
+  ASSERT_EQ(connection.run_engine_command("y; (exit 3)", lines, false, status), 0);
+  EXPECT_EQ(status, 3);
 }
 
 TEST_F(ShellPathTest, AShellThatDiedGivesConnectFailed) {

@@ -43,6 +43,10 @@ class PipedProcess {
   // Bytes waiting in the reply pipe without reading them; -1 on failure.
   virtual long bytes_waiting() = 0;
 
+  // Waits up to milliseconds for output to read or for the shell to end.
+  // Returns true when one of them came, false when the time ran out.
+  virtual bool wait_readable(int milliseconds) = 0;
+
   // Reads at most size bytes that are waiting. Returns the count, or -1.
   virtual long read(char* buffer, std::size_t size) = 0;
 

@@ -7,15 +7,18 @@
 #include <fstream>
 #include <sstream>
 
-int FakeRunner::run_engine_command(const std::string& command, std::vector<std::string>& lines, bool show) {
+int FakeRunner::run_engine_command(const std::string& command, std::vector<std::string>& lines, bool show,
+                                   int& exit_status) {
   commands.push_back(command);
   shows.push_back(show);
   lines.clear();
+  exit_status = 0;
   for (auto it = replies_.begin(); it != replies_.end(); ++it) {
     if (command.rfind(it->prefix, 0) == 0) {
       Reply reply = *it;
       replies_.erase(it);
       lines = reply.lines;
+      exit_status = reply.exit_status;
       return reply.result;
     }
   }

@@ -32,17 +32,28 @@ class FakeRunner final : public EngineRunner {
     std::string prefix;
     int result = 0;
     std::vector<std::string> lines;
+    int exit_status = 0;
   };
 
   explicit FakeRunner(ENGINE_TYPE type = ENGINE_WSLC) : type_(type) {}
 
-  // Queues a reply for the next command that begins with prefix.
-  void reply(const std::string& prefix, std::vector<std::string> lines, int result = 0) {
-    replies_.push_back({prefix, result, std::move(lines)});
+  // Queues a reply for the next command that begins with prefix. The
+  // engine's exit status is 1 when the output holds "Error", else 0, unless
+  // given.
+  void reply(const std::string& prefix, std::vector<std::string> lines, int result = 0, int exit_status = -2) {
+    if (exit_status == -2) {
+      exit_status = 0;
+      for (const auto& line : lines) {
+        if (line.find("Error") != std::string::npos) exit_status = 1;
+      }
+    }
+    replies_.push_back({prefix, result, std::move(lines), exit_status});
   }
 
   ENGINE_TYPE engine_type() const override { return type_; }
-  int run_engine_command(const std::string& command, std::vector<std::string>& lines, bool show) override;
+  using EngineRunner::run_engine_command;
+  int run_engine_command(const std::string& command, std::vector<std::string>& lines, bool show,
+                         int& exit_status) override;
 
   std::vector<std::string> commands;
   std::vector<bool> shows;

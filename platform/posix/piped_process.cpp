@@ -1,6 +1,8 @@
 #include "platform/piped_process.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/syscall.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
@@ -19,7 +21,10 @@ class PosixPipedProcess final : public PipedProcess {
         command_write_(std::move(command_write)),
         command_read_(std::move(command_read)),
         reply_read_(std::move(reply_read)),
-        reply_write_(std::move(reply_write)) {}
+        reply_write_(std::move(reply_write)),
+        // Readable once the shell has ended; without it the wait only sees
+        // output and the end shows at the next poll.
+        pid_fd_(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0))) {}
 
   bool write_text(const std::string& text) override {
     std::size_t done = 0;
@@ -35,6 +40,13 @@ class PosixPipedProcess final : public PipedProcess {
     int count = 0;
     if (::ioctl(reply_read_.get(), FIONREAD, &count) != 0) return -1;
     return count;
+  }
+
+  bool wait_readable(int milliseconds) override {
+    pollfd fds[2] = {{reply_read_.get(), POLLIN, 0}, {pid_fd_.get(), POLLIN, 0}};
+    nfds_t count = pid_fd_.valid() && !exited_ ? 2 : 1;
+    int ready = retry_eintr([&] { return ::poll(fds, count, milliseconds); });
+    return ready > 0;
   }
 
   long read(char* buffer, std::size_t size) override {
@@ -56,6 +68,7 @@ class PosixPipedProcess final : public PipedProcess {
   // shell neither fails nor raises SIGPIPE, as on the platform this
   // protocol was made for.
   unique_fd command_write_, command_read_, reply_read_, reply_write_;
+  unique_fd pid_fd_;
 };
 
 // Starts argv with its standard input on one pipe and its output and error

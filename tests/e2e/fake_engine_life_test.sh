@@ -1,7 +1,9 @@
 #!/bin/bash
 # A whole standalone job against a fake Podman reached through the engine
 # shell: what the engine receives for every command, the build's retry when
-# the network is lost, once-only stats messages, and job texts that reach the
+# the network is lost (and its success, judged by the exit status, whatever
+# its words), once-only stats messages, a decoy container whose name extends
+# ours, a log that mentions the end marker, and job texts that reach the
 # container exactly as written.
 . "$(dirname "$0")/lib.sh"
 
@@ -18,14 +20,15 @@ case "$1" in
   images) echo "REPOSITORY TAG IMAGE ID" ;;
   build)
     if [ "$(count build)" = 1 ]; then echo "dial tcp: connect: network is unreachable"; exit 1; fi
-    echo "STEP 1/1: FROM scratch"; echo "Successfully tagged corvo" ;;
+    echo "STEP 1/1: FROM scratch"; echo "warning: unreachable code in ErrorHandler.cpp"; echo "Successfully tagged corvo" ;;
   create) for a in "$@"; do case "$a" in ARGS=*) printf "%s" "${a#ARGS=}" > "$FAKE_ENGINE_STATE/args";; esac; done; echo 0123abcd ;;
   ps)
     if [ "$2 $3" = "--all --filter" ]; then echo "NAMES|STATUS";
-    elif [ "$(count poll)" -lt 3 ]; then echo "id img cmd 1s Up 1 second corvo";
+    elif [ "$(count poll)" -lt 3 ]; then echo "id2 img cmd 1s Exited (7) now corvo2"; echo "id img cmd 1s Up 1 second corvo";
     else echo "id img cmd 1s Exited (0) now corvo"; fi ;;
   stats) echo "0.00% 0B / 1GB" ;;
-  logs) echo "job line 1"; printf "job line 2 without newline" ;;
+  logs) echo "GEOMETRY OPTIMIZATION"; echo "EOM"; echo "job line 1"; printf "job line 2 without newline" ;;
+  container) echo "removed $3" ;;
 esac'
 # The network test fails once, then the network is back.
 cat > "$BIN_DIR/ping" <<PING
@@ -58,8 +61,15 @@ expect_log_has "test server is unreachable; sleeping"
 expect_log_has "build succeeded"
 expect_eq "zero-memory message once" 1 "$(grep -c 'stats command returned zero memory' "$WORK/log")"
 expect_eq "container log" "stderr from container:
+GEOMETRY OPTIMIZATION
+EOM
 job line 1
-job line 2 without newlineEOM
+job line 2 without newline
 stderr end" "$(sed -n '/^stderr from container:/,/^stderr end/p' "$WORK/log")"
+# The command after the log gets its own reply.
+expect_eq "reply to container rm" "running docker command: container rm corvo
+program: podman
+command output:
+removed corvo" "$(grep -A3 '^running docker command: container rm' "$WORK/log")"
 
 finish_test
