@@ -8,7 +8,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 
-.PHONY: all build test test-asan test-tsan fuzz demo deps engine-deps clean
+.PHONY: all build test test-asan test-tsan fuzz bench demo deps engine-deps clean
 
 all: build
 
@@ -48,6 +48,10 @@ fuzz:
 	  -DQUAYSIDE_FUZZ=ON -DQUAYSIDE_TESTS=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# The engine channel's round trip against starting the engine per command.
+bench: build
+	$(BUILD)/bench_engine_round_trip 500
 
 # An example job from build to finish on Podman, through the client
 # simulator: the live progress line, how the job ended, and its log.

@@ -22,6 +22,9 @@ class ChildProcess {
   // plus 128 when a signal ended it). Does not wait.
   virtual bool finished(int& exit_code) = 0;
 
+  // Waits for the child to end and returns its exit code as finished does.
+  virtual int wait() = 0;
+
   // Ends the child at once.
   virtual void kill() = 0;
 };

@@ -41,6 +41,19 @@ class PosixChildProcess final : public ChildProcess {
     return true;
   }
 
+  int wait() override {
+    if (!done_) {
+      int status = 0;
+      if (retry_eintr([&] { return ::waitpid(pid_, &status, 0); }) == pid_) {
+        exit_code_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      } else {
+        exit_code_ = -1;
+      }
+      done_ = true;
+    }
+    return exit_code_;
+  }
+
   void kill() override {
     if (!done_) ::kill(pid_, SIGKILL);
   }
