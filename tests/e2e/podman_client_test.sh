@@ -7,10 +7,13 @@
 
 use_example hello
 name=$TAG-count
-run_sim --wu "$name" --json --suspend-at 4 --resume-at 9 --timeout 120 -- 14 &
+run_sim --wu "$name" --json --control-file "$REQUESTS" --timeout 120 -- 14 &
 sim=$!
+wait_for "up" 60 container_status "$(container_of "$name")"
+request "<suspend/>"
 wait_for "paused" 20 container_status "$(container_of "$name")"
-wait_for "up" 15 container_status "$(container_of "$name")"
+request "<resume/>"
+wait_for "up" 20 container_status "$(container_of "$name")"
 wait "$sim"
 status=$?
 expect_eq "exit status" 0 "$status"

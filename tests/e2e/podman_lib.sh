@@ -57,3 +57,8 @@ wait_for() {
   fail "waited $seconds s for '$text' from $*"
   return 1
 }
+
+# Requests for the client to send, one per line (corvo-sim --control-file).
+REQUESTS=$WORK/requests
+: > "$REQUESTS"
+request() { echo "$1" >> "$REQUESTS"; }

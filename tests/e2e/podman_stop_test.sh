@@ -7,20 +7,31 @@
 
 use_example hello
 name=$TAG-quit
-run_sim --wu "$name" --quit-at 3 --timeout 60 -- 8
+run_sim --wu "$name" --control-file "$REQUESTS" --timeout 90 -- 30 &
+sim=$!
+wait_for "up" 60 container_status "$(container_of "$name")"
+request "<quit/>"
+wait "$sim"
+status=$?
 expect_eq "exit status after a quit" 0 "$status"
 [ -e "$SLOT/corvo_finish_called" ] && fail "a quit left a finish file"
 expect_eq "container after a quit" "Paused" "$(container_status "$(container_of "$name")")"
 
-KEEP_SLOT=1 run_sim --wu "$name" --timeout 80 -- 8
+KEEP_SLOT=1 run_sim --wu "$name" --timeout 90 -- 30
 expect_eq "exit status of the second run" 0 "$status"
 expect_log_has "container is paused; unpausing"
-expect_log_has "counted to 8; done"
+expect_log_has "counted to 30; done"
 expect_eq "finish file of the second run" "0" "$(cat "$SLOT/corvo_finish_called" 2> /dev/null)"
 expect_eq "container after the second run" "absent" "$(container_status "$(container_of "$name")")"
 
 name=$TAG-abort
-run_sim --wu "$name" --abort-at 3 --timeout 60 -- 30
+: > "$REQUESTS"
+run_sim --wu "$name" --control-file "$REQUESTS" --timeout 90 -- 30 &
+sim=$!
+wait_for "up" 60 container_status "$(container_of "$name")"
+request "<abort/>"
+wait "$sim"
+status=$?
 expect_eq "exit status after an abort" 0 "$status"
 expect_log_has "got abort request from client"
 [ -e "$SLOT/corvo_finish_called" ] && fail "an abort left a finish file"

@@ -167,6 +167,7 @@ int main(int argc, char** argv) {
   double next_pulse = start;
   double interrupted_at = 0;
   std::size_t next_control = 0;
+  std::size_t file_requests_taken = 0;  // whole lines of --control-file sent
   std::vector<std::string> pending_control;
   Progress progress;
   std::string state = "running";
@@ -192,6 +193,16 @@ int main(int argc, char** argv) {
     }
     while (next_control < o.control_at.size() && o.control_at[next_control].first <= elapsed) {
       pending_control.push_back(o.control_at[next_control++].second);
+    }
+    if (!o.control_file.empty()) {
+      std::ifstream requests(o.control_file);
+      std::string line;
+      for (std::size_t index = 0; std::getline(requests, line); ++index) {
+        if (index >= file_requests_taken && !requests.eof()) {
+          pending_control.push_back(line);
+          ++file_requests_taken;
+        }
+      }
     }
     if (!pending_control.empty() && channel_send(area->control_in, pending_control.front().c_str())) {
       std::string sent = pending_control.front();

@@ -21,6 +21,7 @@ const char kSimUsage[] =
     "  --network-suspended    say that network use is suspended\n"
     "  --suspend-at S, --resume-at S, --quit-at S, --abort-at S\n"
     "                         send that request S seconds after start (repeatable)\n"
+    "  --control-file FILE    send each line added to FILE as a request, as it comes\n"
     "  --json                 one JSON object per event instead of a live line\n"
     "  --show-log             print the slot's stderr.txt at the end\n"
     "  --timeout S            kill quayside and fail after S seconds\n";
@@ -96,6 +97,8 @@ std::optional<SimOptions> read_sim_options(const std::vector<std::string>& argum
       options.heartbeat = false;
     } else if (a == "--network-suspended") {
       options.network_suspended = true;
+    } else if (a == "--control-file") {
+      ok = text(options.control_file);
     } else if (a == "--json") {
       options.json = true;
     } else if (a == "--show-log") {

@@ -22,6 +22,7 @@ struct SimOptions {
   bool heartbeat = true;
   bool network_suspended = false;
   std::vector<std::pair<double, std::string>> control_at;  // seconds, message
+  std::string control_file;  // each line added to it is sent as a request
   bool json = false;
   bool show_log = false;
   double timeout = 0;  // 0: none
