@@ -5,10 +5,12 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
+WIN_BUILD ?= build-windows
+WINDOWS_PACKAGES := cmake ninja-build googletest nlohmann-json3-dev g++-mingw-w64-x86-64-posix wine64
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 
-.PHONY: all build test test-asan test-tsan fuzz bench demo deps engine-deps clean
+.PHONY: all build test test-asan test-tsan test-windows fuzz bench demo deps engine-deps clean
 
 all: build
 
@@ -41,6 +43,13 @@ test-tsan: deps
 	cmake --build $(TSAN_BUILD) -j $(JOBS)
 	cd $(TSAN_BUILD) && ctest --output-on-failure -j $(JOBS) -L unit
 
+# The Windows programs cross-built with mingw-w64, their tests run under wine.
+test-windows:
+	@scripts/ensure-packages.sh $(WINDOWS_PACKAGES)
+	cmake -S . -B $(WIN_BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(WIN_BUILD) -j $(JOBS) --target quayside quayside-inspect corvo-sim quayside_tests
+	scripts/with-wine.sh ctest --test-dir $(WIN_BUILD) --output-on-failure
+
 # Every fuzz target for FUZZ_SECONDS from its seed corpus (clang and libFuzzer).
 fuzz:
 	@scripts/ensure-packages.sh $(BUILD_PACKAGES) clang libfuzzer-14-dev
@@ -60,4 +69,4 @@ demo: build
 	BUILD=$(abspath $(BUILD)) examples/run-example.sh hello
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(WIN_BUILD)

@@ -1,6 +1,5 @@
 #include "lib/file_util.h"
 
-#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -8,6 +7,7 @@
 #include "lib/exclusive_file_lock.h"
 #include "lib/result_codes.h"
 #include "lib/system_info.h"
+#include "platform/child_process.h"
 #include "platform/process.h"
 #include "test_support.h"
 
@@ -60,46 +60,6 @@ TEST_F(FileUtilTest, OpenForWritingCreatesTheFile) {
   EXPECT_TRUE(clock.pauses.empty());
 }
 
-TEST_F(FileUtilTest, OpenThatKeepsFailingGivesUpWithNull) {
-  fs::create_directory("sub");
-  ::chmod("sub", 0500);
-  FakeClock clock;
-  std::FILE* file = open_file_retry("sub/x", "w", clock);
-  ::chmod("sub", 0700);
-  if (::geteuid() == 0) {
-    // root may write anywhere; nothing to check but that it opened.
-    ASSERT_NE(file, nullptr);
-    std::fclose(file);
-    return;
-  }
-  EXPECT_EQ(file, nullptr);
-  EXPECT_GE(clock.time - 1000.0, 5.0);
-}
-
-TEST_F(FileUtilTest, SizesDirectoriesAndCopies) {
-  write_file("a", "12345");
-  double size = 0;
-  EXPECT_EQ(size_of_file("a", size), 0);
-  EXPECT_EQ(size, 5.0);
-  EXPECT_EQ(size_of_file("absent", size), RC_STAT_FAILED);
-
-  EXPECT_TRUE(path_exists("a"));
-  EXPECT_FALSE(path_is_directory("a"));
-  EXPECT_EQ(make_directory("d"), 0);
-  EXPECT_EQ(make_directory("d"), 0);
-  EXPECT_TRUE(path_is_directory("d"));
-  EXPECT_EQ(make_directory("a"), EEXIST);
-  EXPECT_EQ(make_directory("no/such/parent"), ENOENT);
-
-  write_file("b", "old and longer");
-  EXPECT_EQ(copy_file_over("a", "b"), 0);
-  EXPECT_EQ(read_file("b"), "12345");
-  EXPECT_EQ(copy_file_over("absent", "c"), ENOENT);
-
-  EXPECT_EQ(working_dir_path(""), fs::current_path().string());
-  EXPECT_EQ(working_dir_path("x/y"), fs::current_path().string() + "/x/y");
-}
-
 TEST_F(FileUtilTest, DirListingHidesDotNamesAndPlainFilesHaveNoEntries) {
   fs::create_directory("d");
   write_file("d/one", "");
@@ -119,40 +79,31 @@ TEST_F(FileUtilTest, DirListingHidesDotNamesAndPlainFilesHaveNoEntries) {
   EXPECT_FALSE(file_listing.next(name));
 }
 
-TEST_F(FileUtilTest, ASecondLockIsRefusedInThisProcessAndInAChild) {
-  EXCLUSIVE_FILE_LOCK first;
-  ASSERT_EQ(first.acquire("corvo_lockfile"), 0);
-  EXPECT_TRUE(first.held);
-
-  EXCLUSIVE_FILE_LOCK second;
-  EXPECT_EQ(second.acquire("corvo_lockfile"), EWOULDBLOCK);
-  EXPECT_FALSE(second.held);
-
-  std::string child = test_binary_path() + " --child lock corvo_lockfile";
-  int status = std::system(child.c_str());
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), EWOULDBLOCK);
-
-  FakeClock clock;
-  EXPECT_EQ(first.release("corvo_lockfile", clock), 0);
-  EXPECT_FALSE(first.held);
-  EXPECT_FALSE(fs::exists("corvo_lockfile"));
-
-  status = std::system(child.c_str());
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-}
-
 TEST_F(FileUtilTest, ALeftOverLockFileDoesNotBlock) {
   write_file("corvo_lockfile", "");
   EXCLUSIVE_FILE_LOCK lock;
   EXPECT_EQ(lock.acquire("corvo_lockfile"), 0);
 }
 
-TEST(SystemInfo, ErrorTextHasTheMessageAndTheCode) {
-  char buffer[256];
-  EXPECT_STREQ(system_error_text(2, buffer, sizeof buffer), "No such file or directory (0x2)");
-  char tiny[8];
-  EXPECT_STREQ(system_error_text(2, tiny, sizeof tiny), "No such");
+TEST_F(FileUtilTest, ASecondLockIsRefusedFromAnotherHandleAndAChild) {
+  EXCLUSIVE_FILE_LOCK first;
+  ASSERT_EQ(first.acquire("corvo_lockfile"), 0);
+  EXPECT_TRUE(first.held);
+  EXCLUSIVE_FILE_LOCK second;
+  EXPECT_NE(second.acquire("corvo_lockfile"), 0);
+  EXPECT_FALSE(second.held);
+
+  auto child = platform::ChildProcess::start({test_binary_path(), "--child", "lock", "corvo_lockfile"}, dir.string());
+  ASSERT_NE(child, nullptr);
+  EXPECT_NE(child->wait(), 0);
+
+  FakeClock clock;
+  EXPECT_EQ(first.release("corvo_lockfile", clock), 0);
+  EXPECT_FALSE(first.held);
+  EXPECT_FALSE(fs::exists("corvo_lockfile"));
+  auto again = platform::ChildProcess::start({test_binary_path(), "--child", "lock", "corvo_lockfile"}, dir.string());
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(again->wait(), 0);
 }
 
 TEST(SystemInfo, CpuTimeOfThisProcessGrowsWithWork) {

@@ -24,9 +24,10 @@ struct Parsed {
 };
 
 Parsed parse_text(const std::string& document) {
-  std::string copy = document;
   auto data = std::make_unique<INIT_DATA>();
-  std::FILE* file = fmemopen(copy.data(), copy.size(), "r");
+  std::FILE* file = std::tmpfile();
+  std::fwrite(document.data(), 1, document.size(), file);
+  std::rewind(file);
   StderrCapture log;
   int result = parse_init_data_file(file, *data);
   std::fclose(file);

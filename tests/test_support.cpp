@@ -1,11 +1,12 @@
 #include "test_support.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <fstream>
+#include <random>
 #include <sstream>
+
+#include "platform/process.h"
+#include "platform/streams.h"
 
 int FakeRunner::run_engine_command(const std::string& command, std::vector<std::string>& lines, bool show,
                                    int& exit_status) {
@@ -26,10 +27,13 @@ int FakeRunner::run_engine_command(const std::string& command, std::vector<std::
 }
 
 std::filesystem::path make_temp_dir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "quayside-test-XXXXXX").string();
-  char* made = ::mkdtemp(pattern.data());
-  if (made == nullptr) throw std::runtime_error("mkdtemp failed");
-  return made;
+  static std::mt19937_64 random{std::random_device{}()};
+  for (;;) {
+    std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                ("quayside-test-" + std::to_string(platform::current_process_id()) + "-" +
+                                 std::to_string(random() % 1000000000));
+    if (std::filesystem::create_directory(dir)) return dir;
+  }
 }
 
 void write_file(const std::filesystem::path& path, const std::string& text) {
@@ -74,22 +78,17 @@ void JobTest::TearDown() {
 }
 
 StderrCapture::StderrCapture() {
-  std::fflush(stderr);
-  file_ = std::filesystem::temp_directory_path() / ("quayside-stderr-" + std::to_string(::getpid()) + "-" +
-                                                    std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-  int fd = ::open(file_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  saved_fd_ = ::dup(2);
-  ::dup2(fd, 2);
-  ::close(fd);
+  file_ = std::filesystem::temp_directory_path() /
+          ("quayside-stderr-" + std::to_string(platform::current_process_id()) + "-" +
+           std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+  saved_fd_ = platform::capture_standard_error(file_.string());
 }
 
 StderrCapture::~StderrCapture() { text(); }
 
 std::string StderrCapture::text() {
   if (!done_) {
-    std::fflush(stderr);
-    ::dup2(saved_fd_, 2);
-    ::close(saved_fd_);
+    platform::restore_standard_error(saved_fd_);
     done_ = true;
   }
   std::string captured = read_file(file_);

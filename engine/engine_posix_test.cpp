@@ -1,3 +1,4 @@
+// The direct path and the interpreter, with shell scripts as fake engines.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,21 +12,6 @@
 #include "test_support.h"
 
 using Lines = std::vector<std::string>;
-
-TEST(EngineNames, ProgramAndDisplayNames) {
-  struct {
-    int type;
-    const char* program;
-    const char* display;
-  } cases[] = {
-      {0, "unknown", "Unknown"},       {1, "docker", "Docker"}, {2, "podman", "Podman"},
-      {3, "wslc.exe", "WSL containers"}, {7, "unknown", "Unknown"}, {-1, "unknown", "Unknown"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_STREQ(engine_program_name(c.type), c.program) << c.type;
-    EXPECT_STREQ(engine_display_name(c.type), c.display) << c.type;
-  }
-}
 
 TEST(ShellCapture, LinesAndExitStatus) {
   struct {

@@ -1,0 +1,122 @@
+// The engine shell with a real /bin/sh, and the engine choice that starts it.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "engine/docker_conn.h"
+#include "engine/wsl_init.h"
+#include "lib/result_codes.h"
+#include "test_support.h"
+
+// A fake engine program first on PATH for the test's life.
+class ShellPathTest : public TempDirTest {
+ protected:
+  void SetUp() override {
+    TempDirTest::SetUp();
+    old_path_ = std::getenv("PATH");
+    setenv("PATH", (dir.string() + ":" + old_path_).c_str(), 1);
+  }
+  void TearDown() override {
+    setenv("PATH", old_path_.c_str(), 1);
+    TempDirTest::TearDown();
+  }
+  void fake(const char* name, const std::string& body) {
+    write_file(dir / name, "#!/bin/sh\n" + body);
+    std::filesystem::permissions(dir / name, std::filesystem::perms::owner_all);
+  }
+  std::string old_path_;
+};
+
+TEST_F(ShellPathTest, CommandsRunInOneLongLivedShell) {
+  fake("podman", "echo \"args: $*\"; echo oops >&2; printf 'no newline'\n");
+  WSL_DISTRO_DESC distro;
+  distro.distro_name = "corvo-tavi-runner";
+  distro.docker_type = ENGINE_PODMAN;
+  distro.distro_version = 4;
+  DOCKER_CONN connection;
+  ASSERT_EQ(connection.init(distro), 0);
+  EXPECT_EQ(connection.engine, ENGINE_PODMAN);
+  std::vector<std::string> lines;
+  StderrCapture log;
+  ASSERT_EQ(connection.run_engine_command("images", lines, true), 0);
+  // A last line without a newline gets one; the marker line is not output.
+  EXPECT_EQ(lines, (std::vector<std::string>{"args: images\n", "oops\n", "no newline\n"}));
+  EXPECT_EQ(log.text(),
+            "running docker command: images\nprogram: podman\ncommand output:\nargs: images\noops\nno newline\n");
+  // The same shell serves the next command: its state carries over.
+  int status = -5;
+  ASSERT_EQ(connection.run_engine_command("ps; cd /", lines, false, status), 0);
+  EXPECT_EQ(status, 0);
+  ASSERT_EQ(connection.run_engine_command("x; pwd", lines, false), 0);
+  EXPECT_EQ(lines, (std::vector<std::string>{"args: x\n", "oops\n", "no newline/\n"}));
+  ASSERT_EQ(connection.run_engine_command("y; (exit 3)", lines, false, status), 0);
+  EXPECT_EQ(status, 3);
+}
+
+TEST_F(ShellPathTest, AShellThatDiedGivesConnectFailed) {
+  fake("podman", "kill -9 $PPID\n");
+  WSL_DISTRO_DESC distro;
+  distro.docker_type = ENGINE_PODMAN;
+  DOCKER_CONN connection;
+  ASSERT_EQ(connection.init(distro), 0);
+  std::vector<std::string> lines{"kept"};
+  StderrCapture log;
+  EXPECT_EQ(connection.run_engine_command("ps", lines, false), RC_CONNECT_FAILED);
+  EXPECT_EQ(connection.run_engine_command("ps", lines, false), RC_CONNECT_FAILED);
+  EXPECT_EQ(lines, (std::vector<std::string>{"kept"}));
+  EXPECT_EQ(log.text(), "read_from_pipe() error: connect() failed\nread_from_pipe() error: connect() failed\n");
+}
+
+TEST(DockerConn, InitChoosesByEngineType) {
+  WSL_DISTRO_DESC distro;
+  distro.docker_type = 3;
+  DOCKER_CONN connection;
+  StderrCapture log;
+  EXPECT_EQ(connection.init(distro), -1);
+  EXPECT_EQ(log.text(), "DOCKER_CONN::init(): bad docker type 3\n");
+  EXPECT_EQ(connection.engine, ENGINE_WSLC);
+  EXPECT_STREQ(connection.program, "wslc.exe");
+  distro.docker_type = ENGINE_DOCKER;
+  DOCKER_CONN docker;
+  EXPECT_EQ(docker.init(distro), 0);
+  EXPECT_STREQ(docker.program, "docker");
+}
+
+TEST(WslInit, EngineChoice) {
+  auto data = std::make_unique<INIT_DATA>();
+  {
+    DOCKER_CONN connection;
+    StderrCapture log;
+    EXPECT_EQ(wsl_init(*data, false, connection), -1);
+    EXPECT_EQ(log.text(), "wsl_init(): no usable WSL distro\n");
+  }
+  {
+    DOCKER_CONN connection;
+    StderrCapture log;
+    EXPECT_EQ(wsl_init(*data, true, connection), 0);
+    EXPECT_EQ(log.text(), "Using WSL distro corvo-tavi-runner\n");
+    EXPECT_EQ(connection.engine, ENGINE_PODMAN);
+  }
+  data->host_info.use_wslc = true;
+  {
+    DOCKER_CONN connection;
+    StderrCapture log;
+    EXPECT_EQ(wsl_init(*data, false, connection), 0);
+    EXPECT_EQ(log.text(), "");
+    EXPECT_EQ(connection.engine, ENGINE_WSLC);
+  }
+  data->host_info.use_wslc = false;
+  WSL_DISTRO_DESC odd;
+  odd.distro_name = "odd";
+  odd.docker_version = "1";
+  odd.docker_type = 5;
+  data->host_info.wsl.distros.push_back(odd);
+  {
+    DOCKER_CONN connection;
+    StderrCapture log;
+    EXPECT_EQ(wsl_init(*data, false, connection), -1);
+    EXPECT_EQ(log.text(), "Using WSL distro odd\nDOCKER_CONN::init(): bad docker type 5\n");
+  }
+}

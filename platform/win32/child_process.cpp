@@ -1,0 +1,118 @@
+#include "platform/child_process.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <map>
+#include <mutex>
+
+#include "platform/win32/unique_handle.h"
+
+namespace platform {
+namespace {
+
+// One argument as the C runtime of the child will read it back.
+std::string quoted(const std::string& argument) {
+  if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
+  std::string out = "\"";
+  std::size_t backslashes = 0;
+  for (char c : argument) {
+    if (c == '\\') {
+      ++backslashes;
+    } else if (c == '"') {
+      out.append(backslashes * 2 + 1, '\\');
+      backslashes = 0;
+    } else {
+      out.append(backslashes, '\\');
+      backslashes = 0;
+    }
+    if (c != '\\') out += c;
+  }
+  out.append(backslashes * 2, '\\');
+  return out + "\"";
+}
+
+class WindowsChildProcess final : public ChildProcess {
+ public:
+  explicit WindowsChildProcess(const PROCESS_INFORMATION& info)
+      : process_(info.hProcess), thread_(info.hThread), pid_(static_cast<int>(info.dwProcessId)) {}
+
+  int pid() const override { return pid_; }
+
+  bool finished(int& exit_code) override {
+    if (::WaitForSingleObject(process_.get(), 0) != WAIT_OBJECT_0) return false;
+    exit_code = code();
+    return true;
+  }
+
+  int wait() override {
+    ::WaitForSingleObject(process_.get(), INFINITE);
+    return code();
+  }
+
+  void kill() override { ::TerminateProcess(process_.get(), 1); }
+
+ private:
+  int code() {
+    DWORD value = 0;
+    ::GetExitCodeProcess(process_.get(), &value);
+    return static_cast<int>(value);
+  }
+  unique_handle process_, thread_;
+  int pid_;
+};
+
+std::mutex blocks_mutex;
+std::map<std::string, HANDLE> blocks;  // made by create_named_block
+std::atomic<bool> interrupted{false};
+
+BOOL WINAPI on_control(DWORD) {
+  interrupted.store(true);
+  return TRUE;
+}
+
+}  // namespace
+
+std::unique_ptr<ChildProcess> ChildProcess::start(const std::vector<std::string>& argv, const std::string& directory) {
+  if (argv.empty()) return nullptr;
+  std::string line;
+  for (const auto& argument : argv) line += (line.empty() ? "" : " ") + quoted(argument);
+  std::vector<char> text(line.begin(), line.end());
+  text.push_back('\0');
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessA(nullptr, text.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &startup,
+                        &info)) {
+    return nullptr;
+  }
+  return std::make_unique<WindowsChildProcess>(info);
+}
+
+void* create_named_block(const std::string& name, std::size_t size) {
+  HANDLE mapping = ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, static_cast<DWORD>(size),
+                                        name.c_str());
+  if (mapping == nullptr) return nullptr;
+  void* view = ::MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, size);
+  if (view == nullptr) {
+    ::CloseHandle(mapping);
+    return nullptr;
+  }
+  std::lock_guard<std::mutex> hold(blocks_mutex);
+  blocks[name] = mapping;
+  return view;
+}
+
+void remove_named_block(const std::string& name) {
+  std::lock_guard<std::mutex> hold(blocks_mutex);
+  auto found = blocks.find(name);
+  if (found == blocks.end()) return;
+  ::CloseHandle(found->second);
+  blocks.erase(found);
+}
+
+void catch_interrupts() { ::SetConsoleCtrlHandler(on_control, TRUE); }
+
+bool interrupt_requested() { return interrupted.load(); }
+
+}  // namespace platform

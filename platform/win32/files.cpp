@@ -1,0 +1,60 @@
+#include "platform/files.h"
+
+#include <share.h>
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/win32/unique_handle.h"
+
+namespace platform {
+
+bool path_exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool path_is_directory(const std::string& path) {
+  DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool file_size(const std::string& path, double& size) {
+  // No access rights and full sharing: a file held open elsewhere can still
+  // be measured.
+  unique_handle file(::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file.valid()) return false;
+  LARGE_INTEGER bytes;
+  if (!::GetFileSizeEx(file.get(), &bytes)) return false;
+  size = static_cast<double>(bytes.QuadPart);
+  return true;
+}
+
+int create_directory(const std::string& path) {
+  if (::CreateDirectoryA(path.c_str(), nullptr)) return 0;
+  DWORD error = ::GetLastError();
+  if (error == ERROR_ALREADY_EXISTS && path_is_directory(path)) return 0;
+  return static_cast<int>(error);
+}
+
+int copy_file(const std::string& source, const std::string& destination) {
+  return ::CopyFileA(source.c_str(), destination.c_str(), FALSE) ? 0 : static_cast<int>(::GetLastError());
+}
+
+int delete_file(const std::string& path) {
+  return ::DeleteFileA(path.c_str()) ? 0 : static_cast<int>(::GetLastError());
+}
+
+std::FILE* open_file_shared(const std::string& path, const char* mode) {
+  // "N" keeps the handle out of child processes.
+  std::string not_inherited = std::string(mode) + "N";
+  return ::_fsopen(path.c_str(), not_inherited.c_str(), _SH_DENYNO);
+}
+
+std::string current_directory() {
+  DWORD length = ::GetCurrentDirectoryA(0, nullptr);
+  if (length == 0) return {};
+  std::vector<char> buffer(length + 1);
+  if (::GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data()) == 0) return {};
+  return buffer.data();
+}
+
+}  // namespace platform

@@ -1,0 +1,24 @@
+#include "platform/system_error.h"
+
+#include <windows.h>
+
+namespace platform {
+
+bool system_message(int code, std::string& message, unsigned long& lookup_error) {
+  char* text = nullptr;
+  DWORD length = ::FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      static_cast<DWORD>(code), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0,
+      nullptr);
+  if (length == 0 || text == nullptr) {
+    lookup_error = ::GetLastError();
+    return false;
+  }
+  message.assign(text, length);
+  ::LocalFree(text);
+  return true;
+}
+
+int last_system_error() { return static_cast<int>(::GetLastError()); }
+
+}  // namespace platform
