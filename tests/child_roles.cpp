@@ -8,7 +8,10 @@
 #include <cstring>
 
 #include "lib/exclusive_file_lock.h"
+#include "platform/build_mutex.h"
 #include "platform/crash_report.h"
+#include "platform/process.h"
+#include "platform/shared_block.h"
 #include "runtime/client_runtime.h"
 #include "lib/result_codes.h"
 #include "runtime/corvo_api.h"
@@ -64,6 +67,33 @@ int run_child_role(int argc, char** argv) {
     platform::install_crash_handlers();
     std::raise(SIGSEGV);
     return 0;
+  }
+  // "echo-lines": copies each line of standard input to standard output
+  // until the input ends; a long-lived child behind two pipes.
+  if (argc == 1 && is(argv[0], "echo-lines")) {
+    char line[1024];
+    while (std::fgets(line, sizeof line, stdin) != nullptr) {
+      std::fputs(line, stdout);
+      std::fflush(stdout);
+    }
+    return 0;
+  }
+  // "block NAME": attaches the named block and answers on its status
+  // channel what it found on its control channel.
+  if (argc == 2 && is(argv[0], "block")) {
+    auto* area = static_cast<SHM_AREA*>(platform::attach_named_block(argv[1], sizeof(SHM_AREA)));
+    if (area == nullptr) return 1;
+    char text[kChannelSize];
+    if (!channel_receive(area->control_in, text)) return 2;
+    return channel_send(area->status_out, (std::string("seen ") + text).c_str()) ? 0 : 3;
+  }
+  // "hold-mutex NAME": takes the machine-wide mutex and ends without
+  // releasing it.
+  if (argc == 2 && is(argv[0], "hold-mutex")) {
+    auto mutex = platform::MachineMutex::open(argv[1]);
+    if (mutex == nullptr || mutex->wait(10) != 0) return 1;
+    std::fflush(nullptr);
+    platform::terminate_process_now(0);
   }
   std::fprintf(stderr, "unknown child role\n");
   return 255;
