@@ -232,7 +232,10 @@ bool XML_READER::read_number_text(const char* name, char* value, bool& empty_ele
   return true;
 }
 
-bool XML_READER::take_int(const char* name, std::int32_t& value) {
+// The number of a numeric element: an empty element reads as 0; otherwise
+// convert must use the whole text and give a value in range.
+template <typename T, typename Convert>
+bool XML_READER::take_number(const char* name, T& value, Convert convert) {
   if (std::strcmp(tag, name) != 0) return false;
   char text[kValueSize];
   bool empty_element = false;
@@ -240,49 +243,36 @@ bool XML_READER::take_int(const char* name, std::int32_t& value) {
     if (empty_element) value = 0;
     return empty_element;
   }
+  T parsed{};
   char* end = nullptr;
   errno = 0;
-  long long parsed = std::strtoll(text, &end, 0);
-  if (end == text || *end != '\0' || errno == ERANGE || parsed < INT32_MIN || parsed > INT32_MAX) return false;
+  if (!convert(text, end, parsed) || end == text || *end != '\0' || errno == ERANGE) return false;
   if (!read_end_tag(name)) return false;
-  value = static_cast<std::int32_t>(parsed);
+  value = parsed;
   return true;
+}
+
+bool XML_READER::take_int(const char* name, std::int32_t& value) {
+  return take_number(name, value, [](const char* text, char*& end, std::int32_t& out) {
+    long long parsed = std::strtoll(text, &end, 0);
+    out = static_cast<std::int32_t>(parsed);
+    return parsed >= INT32_MIN && parsed <= INT32_MAX;
+  });
 }
 
 bool XML_READER::take_double(const char* name, double& value) {
-  if (std::strcmp(tag, name) != 0) return false;
-  char text[kValueSize];
-  bool empty_element = false;
-  if (!read_number_text(name, text, empty_element)) {
-    if (empty_element) value = 0;
-    return empty_element;
-  }
-  char* end = nullptr;
-  errno = 0;
-  double parsed = std::strtod(text, &end);
-  if (end == text || *end != '\0' || errno == ERANGE) return false;
-  if (!read_end_tag(name)) return false;
-  value = parsed;
-  return true;
+  return take_number(name, value, [](const char* text, char*& end, double& out) {
+    out = std::strtod(text, &end);
+    return true;
+  });
 }
 
 bool XML_READER::take_uint64(const char* name, std::uint64_t& value) {
-  if (std::strcmp(tag, name) != 0) return false;
-  char text[kValueSize];
-  bool empty_element = false;
-  if (!read_number_text(name, text, empty_element)) {
-    if (empty_element) value = 0;
-    return empty_element;
-  }
-  // strtoull would quietly wrap a negative text around.
-  if (std::strchr(text, '-') != nullptr) return false;
-  char* end = nullptr;
-  errno = 0;
-  unsigned long long parsed = std::strtoull(text, &end, 0);
-  if (end == text || *end != '\0' || errno == ERANGE) return false;
-  if (!read_end_tag(name)) return false;
-  value = parsed;
-  return true;
+  return take_number(name, value, [](const char* text, char*& end, std::uint64_t& out) {
+    // strtoull would quietly wrap a negative text around.
+    out = std::strtoull(text, &end, 0);
+    return std::strchr(text, '-') == nullptr;
+  });
 }
 
 bool XML_READER::take_flag(const char* name, bool& value) {

@@ -75,5 +75,7 @@ struct XML_READER {
   int read_byte();
   bool read_end_tag(const char* name);
   bool read_number_text(const char* name, char* value, bool& empty_element);
+  template <typename T, typename Convert>
+  bool take_number(const char* name, T& value, Convert convert);
   void skip_to_end_tag(const char* tag_text, int depth);
 };

@@ -20,16 +20,21 @@ void append_element(char (&message)[kMessageSize], const char* format, Args... a
   append_bounded(message, element, sizeof message);
 }
 
+// The part that both status messages of the job begin with.
+void progress_head(char (&message)[kMessageSize], double cpu_time, double checkpoint_cpu_time, double fraction) {
+  std::snprintf(message, sizeof message,
+                "<current_cpu_time>%e</current_cpu_time>\n<checkpoint_cpu_time>%e</checkpoint_cpu_time>\n"
+                "<fraction_done>%e</fraction_done>\n",
+                cpu_time, checkpoint_cpu_time, fraction);
+}
+
 }  // namespace
 
 int ClientRuntime::send_progress_ext(double cpu_time, double checkpoint_cpu_time, double fraction, int other_pid,
                                      double wss) {
   if (standalone) return 0;
   char message[kMessageSize];
-  std::snprintf(message, sizeof message,
-                "<current_cpu_time>%e</current_cpu_time>\n<checkpoint_cpu_time>%e</checkpoint_cpu_time>\n"
-                "<fraction_done>%e</fraction_done>\n",
-                cpu_time, checkpoint_cpu_time, fraction);
+  progress_head(message, cpu_time, checkpoint_cpu_time, fraction);
   if (other_pid != 0) append_element(message, "<other_pid>%d</other_pid>\n", other_pid);
   if (int ac = ac_state.load(); ac != 0) append_element(message, "<sporadic_ac>%d</sporadic_ac>\n", ac);
   if (wss != 0 && !std::isnan(wss)) append_element(message, "<wss>%f</wss>\n", wss);
@@ -40,10 +45,7 @@ int ClientRuntime::send_progress_ext(double cpu_time, double checkpoint_cpu_time
 int ClientRuntime::send_progress(double cpu_time, double checkpoint_cpu_time, double fraction) {
   if (standalone) return 0;
   char message[kMessageSize];
-  std::snprintf(message, sizeof message,
-                "<current_cpu_time>%e</current_cpu_time>\n<checkpoint_cpu_time>%e</checkpoint_cpu_time>\n"
-                "<fraction_done>%e</fraction_done>\n",
-                cpu_time, checkpoint_cpu_time, fraction);
+  progress_head(message, cpu_time, checkpoint_cpu_time, fraction);
   if (int ac = ac_state.load(); ac != 0) append_element(message, "<sporadic_ac>%d</sporadic_ac>\n", ac);
   if (want_network.load() != 0) append_element(message, "%s", "<want_network>1</want_network>\n");
   return channel_send(shm->status_out, message) ? 0 : RC_WRITE_FAILED;
