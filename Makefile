@@ -6,7 +6,7 @@ ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 WIN_BUILD ?= build-windows
-WINDOWS_PACKAGES := cmake ninja-build googletest nlohmann-json3-dev g++-mingw-w64-x86-64-posix wine64
+WINDOWS_PACKAGES := cmake ninja-build googletest nlohmann-json3-dev g++-mingw-w64-x86-64-posix wine64 wine
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 
