@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace platform {
 
@@ -14,6 +15,9 @@ int current_process_id();
 // CPU time (user plus kernel) of a process in seconds. Returns false when
 // the times can't be read.
 bool process_cpu_seconds(process_ref process, double& seconds);
+
+// The path of this process's program file, or empty when unknown.
+std::string own_executable_path();
 
 // Ends the process at once with the status: no exit handlers, no
 // destructors, no other thread runs any further.

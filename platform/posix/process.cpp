@@ -52,6 +52,13 @@ bool process_cpu_seconds(process_ref process, double& seconds) {
   return true;
 }
 
+std::string own_executable_path() {
+  char path[4096];
+  ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) return {};
+  return std::string(path, static_cast<std::size_t>(length));
+}
+
 void terminate_process_now(int status) { ::_exit(status); }
 
 }  // namespace platform

@@ -27,6 +27,13 @@ bool process_cpu_seconds(process_ref process, double& seconds) {
   return true;
 }
 
+std::string own_executable_path() {
+  char path[MAX_PATH * 4];
+  DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
+  if (length == 0 || length >= sizeof path) return {};
+  return std::string(path, length);
+}
+
 void terminate_process_now(int status) {
   ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(status));
   ::ExitProcess(static_cast<UINT>(status));

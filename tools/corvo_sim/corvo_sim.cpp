@@ -88,17 +88,27 @@ struct Progress {
   bool want_network = false;
 };
 
+// Rewrites the one live line, when what it says has changed.
 void show_live_line(const Progress& p, const std::string& state) {
+  static std::string shown;
   int filled = static_cast<int>(std::min(1.0, std::max(0.0, p.fraction)) * 20 + 0.5);
   std::string bar = std::string(filled, '#') + std::string(20 - filled, ' ');
-  std::fprintf(stdout, "\r[%s] %5.1f%%  cpu %8.1f s  wss %8.1f MB  net %-3s  %-12s", bar.c_str(), p.fraction * 100,
-               p.cpu, p.wss / 1e6, p.want_network ? "yes" : "no", state.c_str());
+  char line[256];
+  std::snprintf(line, sizeof line, "\r[%s] %5.1f%%  cpu %8.1f s  wss %8.1f MB  net %-3s  %-12s", bar.c_str(),
+                p.fraction * 100, p.cpu, p.wss / 1e6, p.want_network ? "yes" : "no", state.c_str());
+  if (shown == line) return;
+  shown = line;
+  std::fputs(line, stdout);
   std::fflush(stdout);
 }
 
+// The quayside built beside this program (quayside.exe on Windows).
 std::string default_quayside(const char* argv0) {
-  fs::path self = fs::absolute(argv0);
-  return (self.parent_path() / "quayside").string();
+  std::string own = platform::own_executable_path();
+  fs::path self = own.empty() ? fs::absolute(argv0) : fs::path(own);
+  fs::path quayside = self.parent_path() / "quayside";
+  quayside.replace_extension(self.extension());
+  return quayside.string();
 }
 
 fs::path make_slot(const SimOptions& o) {
