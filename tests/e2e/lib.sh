@@ -52,7 +52,7 @@ run_sim() {
   : "${CORVO_SIM:?set CORVO_SIM to the built corvo-sim}"
   [ "${KEEP_SLOT:-0}" = 1 ] || rm -rf "$SLOT"
   rm -f "$SLOT/stderr.txt" "$SLOT/corvo_finish_called"
-  PATH="$BIN_DIR:$PATH" timeout 150 "$CORVO_SIM" --quayside "$QUAYSIDE" --slot "$SLOT" "$JOB_DIR" "$@" \
+  PATH="$BIN_DIR:$PATH" timeout 300 "$CORVO_SIM" --quayside "$QUAYSIDE" --slot "$SLOT" "$JOB_DIR" "$@" \
     > "$WORK/sim.out" 2> "$WORK/sim.err"
   status=$?
   cp "$SLOT/stderr.txt" "$WORK/log" 2>/dev/null || : > "$WORK/log"

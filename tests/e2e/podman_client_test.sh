@@ -7,9 +7,9 @@
 
 use_example hello
 name=$TAG-count
-run_sim --wu "$name" --json --control-file "$REQUESTS" --timeout 120 -- 14 &
+run_sim --wu "$name" --json --control-file "$REQUESTS" --timeout 240 -- 14 &
 sim=$!
-wait_for "up" 60 container_status "$(container_of "$name")"
+wait_for "up" 150 container_status "$(container_of "$name")"
 request "<suspend/>"
 wait_for "paused" 20 container_status "$(container_of "$name")"
 request "<resume/>"

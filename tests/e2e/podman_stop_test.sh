@@ -7,9 +7,9 @@
 
 use_example hello
 name=$TAG-quit
-run_sim --wu "$name" --control-file "$REQUESTS" --timeout 90 -- 30 &
+run_sim --wu "$name" --control-file "$REQUESTS" --timeout 240 -- 30 &
 sim=$!
-wait_for "up" 60 container_status "$(container_of "$name")"
+wait_for "up" 150 container_status "$(container_of "$name")"
 request "<quit/>"
 wait "$sim"
 status=$?
@@ -17,7 +17,7 @@ expect_eq "exit status after a quit" 0 "$status"
 [ -e "$SLOT/corvo_finish_called" ] && fail "a quit left a finish file"
 expect_eq "container after a quit" "Paused" "$(container_status "$(container_of "$name")")"
 
-KEEP_SLOT=1 run_sim --wu "$name" --timeout 90 -- 30
+KEEP_SLOT=1 run_sim --wu "$name" --timeout 240 -- 30
 expect_eq "exit status of the second run" 0 "$status"
 expect_log_has "container is paused; unpausing"
 expect_log_has "counted to 30; done"
@@ -26,9 +26,9 @@ expect_eq "container after the second run" "absent" "$(container_status "$(conta
 
 name=$TAG-abort
 : > "$REQUESTS"
-run_sim --wu "$name" --control-file "$REQUESTS" --timeout 90 -- 30 &
+run_sim --wu "$name" --control-file "$REQUESTS" --timeout 240 -- 120 &
 sim=$!
-wait_for "up" 60 container_status "$(container_of "$name")"
+wait_for "up" 150 container_status "$(container_of "$name")"
 request "<abort/>"
 wait "$sim"
 status=$?
