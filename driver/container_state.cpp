@@ -2,36 +2,14 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <nlohmann/json.hpp>
 #include <vector>
 
+#include "driver/engine_json.h"
 #include "lib/text_util.h"
 
 namespace {
 
 using nlohmann::json;
-
-// Parses one output line as a JSON document; on failure prints the message
-// formed from prefix, the line and the parser's text, and returns false.
-bool parse_json_line(const std::string& line, const char* failure_format, json& document) {
-  try {
-    document = json::parse(line);
-    return true;
-  } catch (const json::exception& error) {
-    std::fprintf(stderr, failure_format, line.c_str(), error.what());
-    return false;
-  }
-}
-
-// The string value of key in an object; a value that is not a string counts
-// as missing, like an absent key.
-bool string_member(const json& document, const char* key, std::string& value) {
-  if (!document.is_object()) return false;
-  auto found = document.find(key);
-  if (found == document.end() || !found->is_string()) return false;
-  value = found->get<std::string>();
-  return true;
-}
 
 std::string ps_json_command(const JOB& job) {
   return "ps --all --filter \"name=" + job.job_container + "\" --format json";

@@ -1,7 +1,8 @@
 #include "driver/container_stats.h"
 
+#include "driver/engine_json.h"
+
 #include <cstdio>
-#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -10,14 +11,6 @@ namespace {
 // Prints a message that would otherwise repeat every ten seconds only once.
 void say_once(JOB& job, const char* text) {
   if (job.said_once.insert(text).second) std::fputs(text, stderr);
-}
-
-bool string_member(const nlohmann::json& document, const char* key, std::string& value) {
-  if (!document.is_object()) return false;
-  auto found = document.find(key);
-  if (found == document.end() || !found->is_string()) return false;
-  value = found->get<std::string>();
-  return true;
 }
 
 // Reads CPU percent p, memory amount m and its unit character u, or gives
@@ -33,12 +26,7 @@ int read_wslc_stats(JOB& job, double& p, double& m, char& u) {
     return -1;
   }
   nlohmann::json document;
-  try {
-    document = nlohmann::json::parse(lines[0]);
-  } catch (const nlohmann::json::exception& error) {
-    std::fprintf(stderr, "stats: failed to parse %s: %s\n", lines[0].c_str(), error.what());
-    return -1;
-  }
+  if (!parse_json_line(lines[0], "stats: failed to parse %s: %s\n", document)) return -1;
   std::string text;
   if (!string_member(document, "CPUPerc", text)) {
     std::fprintf(stderr, "status: missing CPU in %s\n", lines[0].c_str());

@@ -6,9 +6,7 @@
 #include "lib/result_codes.h"
 
 int WSL_CMD::prepare_pipes(std::string& error_text) {
-  if (platform::PipedProcess::prepare_wsl_launch(error_text) != 0) return -1;
-  launch_ready = true;
-  return 0;
+  return platform::PipedProcess::prepare_wsl_launch(error_text) != 0 ? -1 : 0;
 }
 
 int WSL_CMD::launch(const std::string& distro_name, const std::string& command, bool use_cwd) {

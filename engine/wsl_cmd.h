@@ -12,7 +12,6 @@
 
 struct WSL_CMD {
   std::unique_ptr<platform::PipedProcess> shell;  // none until set up
-  bool launch_ready = false;
 
   // Loads the launch entry point. Returns 0, or -1 with error_text set.
   int prepare_pipes(std::string& error_text);

@@ -10,8 +10,6 @@
 
 namespace {
 
-bool is_tag(const XML_READER& reader, const char* name) { return std::strcmp(reader.tag, name) == 0; }
-
 void count_check(COPROC_DESC& coproc, const char* kind) {
   if (coproc.count <= 0) {
     std::fprintf(stderr, "%s count %d too small\n", kind, coproc.count);
@@ -48,7 +46,7 @@ bool take_common(XML_READER& r, COPROC_DESC& c) {
 int parse_pci_info(XML_READER& reader, COPROC_DESC& coproc) {
   PCI_ADDRESS address;
   while (!reader.next_tag()) {
-    if (is_tag(reader, "/pci_info")) {
+    if (reader.tag_is("/pci_info")) {
       if (coproc.pci_address_count < kMaxCoprocInstances) coproc.pci_addresses[coproc.pci_address_count++] = address;
       return RC_SUCCESS;
     }
@@ -122,7 +120,7 @@ double opencl_peak_flops(const OPENCL_DEVICE_DESC& cl, double without_units) {
 
 int parse_nvidia(XML_READER& r, COPROC_NVIDIA& g) {
   while (!r.next_tag()) {
-    if (is_tag(r, "/coproc_cuda")) {
+    if (r.tag_is("/coproc_cuda")) {
       if (g.peak_flops == 0) g.peak_flops = nvidia_peak_flops(g);
       if (g.available_ram == 0) g.available_ram = g.totalGlobalMem;
       count_check(g, "NVIDIA");
@@ -140,9 +138,9 @@ int parse_nvidia(XML_READER& r, COPROC_NVIDIA& g) {
         r.take_int("multiProcessorCount", g.multiProcessorCount)) {
       continue;
     }
-    if (is_tag(r, "pci_info")) {
+    if (r.tag_is("pci_info")) {
       if (int result = parse_pci_info(r, g); result != 0) return result;
-    } else if (is_tag(r, "coproc_opencl")) {
+    } else if (r.tag_is("coproc_opencl")) {
       if (int result = parse_opencl_device(g.opencl_device, r, "/coproc_opencl"); result != 0) return result;
     }
   }
@@ -151,7 +149,7 @@ int parse_nvidia(XML_READER& r, COPROC_NVIDIA& g) {
 
 int parse_ati(XML_READER& r, COPROC_ATI& g) {
   while (!r.next_tag()) {
-    if (is_tag(r, "/coproc_ati")) {
+    if (r.tag_is("/coproc_ati")) {
       int a = 0, b = 0, c = 0;
       if (g.CALVersion[0] != '\0' && std::sscanf(g.CALVersion, "%d.%d.%d", &a, &b, &c) == 3) {
         g.cal_version_number = a * 10000000 + b * 10000 + c;
@@ -174,7 +172,7 @@ int parse_ati(XML_READER& r, COPROC_ATI& g) {
         r.take_int("maxResource2DHeight", g.maxResource2DHeight)) {
       continue;
     }
-    if (is_tag(r, "coproc_opencl")) {
+    if (r.tag_is("coproc_opencl")) {
       if (int result = parse_opencl_device(g.opencl_device, r, "/coproc_opencl"); result != 0) return result;
     }
   }
@@ -183,14 +181,14 @@ int parse_ati(XML_READER& r, COPROC_ATI& g) {
 
 int parse_intel(XML_READER& r, COPROC_INTEL& g) {
   while (!r.next_tag()) {
-    if (is_tag(r, "/coproc_intel_gpu")) {
+    if (r.tag_is("/coproc_intel_gpu")) {
       if (g.peak_flops == 0) g.peak_flops = opencl_peak_flops(g.opencl_device, 0);
       if (g.available_ram == 0) g.available_ram = static_cast<double>(g.opencl_device.global_mem_size);
       count_check(g, "Intel");
       return RC_SUCCESS;
     }
     if (take_common(r, g)) continue;
-    if (is_tag(r, "coproc_opencl")) {
+    if (r.tag_is("coproc_opencl")) {
       if (int result = parse_opencl_device(g.opencl_device, r, "/coproc_opencl"); result != 0) return result;
     }
   }
@@ -199,7 +197,7 @@ int parse_intel(XML_READER& r, COPROC_INTEL& g) {
 
 int parse_apple(XML_READER& r, COPROC_APPLE& g) {
   while (!r.next_tag()) {
-    if (is_tag(r, "/coproc_apple_gpu")) {
+    if (r.tag_is("/coproc_apple_gpu")) {
       if (g.peak_flops == 0) g.peak_flops = opencl_peak_flops(g.opencl_device, 1e11);
       if (g.available_ram == 0) g.available_ram = static_cast<double>(g.opencl_device.global_mem_size);
       count_check(g, "Apple");
@@ -209,7 +207,7 @@ int parse_apple(XML_READER& r, COPROC_APPLE& g) {
         r.take_int("ncores", g.ncores) || r.take_int("metal_support", g.metal_support)) {
       continue;
     }
-    if (is_tag(r, "coproc_opencl")) {
+    if (r.tag_is("coproc_opencl")) {
       if (int result = parse_opencl_device(g.opencl_device, r, "/coproc_opencl"); result != 0) return result;
     }
   }
@@ -219,7 +217,7 @@ int parse_apple(XML_READER& r, COPROC_APPLE& g) {
 int parse_generic(XML_READER& r, COPROC_DESC& c) {
   for (int i = 0; i < kMaxCoprocInstances; ++i) c.device_nums[i] = i;
   while (!r.next_tag()) {
-    if (is_tag(r, "/coproc")) {
+    if (r.tag_is("/coproc")) {
       if (c.type[0] == '\0') return RC_XML_UNEXPECTED;
       count_check(c, "generic");
       return RC_SUCCESS;
@@ -240,7 +238,7 @@ int parse_generic(XML_READER& r, COPROC_DESC& c) {
         r.take_flag("non_gpu", c.non_gpu)) {
       continue;
     }
-    if (is_tag(r, "coproc_opencl")) parse_opencl_device(c.opencl_device, r, "/coproc_opencl");
+    if (r.tag_is("coproc_opencl")) parse_opencl_device(c.opencl_device, r, "/coproc_opencl");
   }
   return RC_XML_UNEXPECTED;
 }
@@ -299,19 +297,19 @@ void COPROC_LIST::reset() {
 int parse_coprocs(COPROC_LIST& list, XML_READER& reader) {
   list.reset();
   while (!reader.next_tag()) {
-    if (is_tag(reader, "/coprocs")) {
+    if (reader.tag_is("/coprocs")) {
       if (list.entry_count == kMaxCoprocEntries) std::fputs("too many coproc entries\n", stderr);
       return RC_SUCCESS;
     }
-    if (is_tag(reader, "coproc_cuda")) {
+    if (reader.tag_is("coproc_cuda")) {
       take_vendor(list, list.nvidia, reader, parse_nvidia);
-    } else if (is_tag(reader, "coproc_ati")) {
+    } else if (reader.tag_is("coproc_ati")) {
       take_vendor(list, list.ati, reader, parse_ati);
-    } else if (is_tag(reader, "coproc_intel_gpu")) {
+    } else if (reader.tag_is("coproc_intel_gpu")) {
       take_vendor(list, list.intel, reader, parse_intel);
-    } else if (is_tag(reader, "coproc_apple_gpu")) {
+    } else if (reader.tag_is("coproc_apple_gpu")) {
       take_vendor(list, list.apple, reader, parse_apple);
-    } else if (is_tag(reader, "coproc")) {
+    } else if (reader.tag_is("coproc")) {
       COPROC_DESC generic;
       int result = parse_generic(reader, generic);
       if (result != RC_SUCCESS) {
@@ -326,11 +324,11 @@ int parse_coprocs(COPROC_LIST& list, XML_READER& reader) {
 
 int parse_opencl_cpu(OPENCL_CPU_DESC& cpu, XML_READER& reader) {
   while (!reader.next_tag()) {
-    if (is_tag(reader, "/opencl_cpu_prop")) {
+    if (reader.tag_is("/opencl_cpu_prop")) {
       return cpu.platform_vendor[0] != '\0' ? RC_SUCCESS : RC_XML_UNEXPECTED;
     }
     if (reader.take_text("platform_vendor", cpu.platform_vendor)) continue;
-    if (is_tag(reader, "opencl_cpu_info")) {
+    if (reader.tag_is("opencl_cpu_info")) {
       if (int result = parse_opencl_device(cpu.opencl_device, reader, "/opencl_cpu_info"); result != 0) return result;
     }
   }
@@ -339,7 +337,7 @@ int parse_opencl_cpu(OPENCL_CPU_DESC& cpu, XML_READER& reader) {
 
 int parse_opencl_device(OPENCL_DEVICE_DESC& d, XML_READER& r, const char* end_tag) {
   while (!r.next_tag()) {
-    if (is_tag(r, end_tag)) {
+    if (r.tag_is(end_tag)) {
       int major = 0, minor = 0;
       if (std::sscanf(d.opencl_device_version, "OpenCL %d.%d", &major, &minor) == 2) {
         d.device_version_number = major * 100 + minor;

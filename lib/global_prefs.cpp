@@ -9,8 +9,6 @@
 
 namespace {
 
-bool is_tag(const XML_READER& reader, const char* name) { return std::strcmp(reader.tag, name) == 0; }
-
 // The flags whose values at the start of a parse differ from the defaults.
 void apply_parse_start_flags(GLOBAL_PREFS& p) {
   p.confirm_before_connecting = false;
@@ -28,7 +26,7 @@ int parse_day(GLOBAL_PREFS& p, XML_READER& r) {
   bool cpu_given = false, net_given = false;
   while (!r.next_tag()) {
     if (!r.last_was_tag) continue;
-    if (is_tag(r, "/day_prefs")) {
+    if (r.tag_is("/day_prefs")) {
       if (day < 0 || day > 6) return RC_XML_UNEXPECTED;
       if (cpu_given && start != end) p.compute_hours.by_weekday[day] = {true, start, end};
       if (net_given && net_start != net_end) p.network_hours.by_weekday[day] = {true, net_start, net_end};
@@ -87,7 +85,7 @@ bool take_preference(GLOBAL_PREFS& p, XML_READER& r, GLOBAL_PREFS_MASK& mask) {
       take_plain("end_hour", p.compute_hours.base.end_hour)) {
     return true;
   }
-  if (is_tag(r, "day_prefs")) {
+  if (r.tag_is("day_prefs")) {
     parse_day(p, r);
     return true;
   }
@@ -169,8 +167,8 @@ int parse_override(GLOBAL_PREFS& p, XML_READER& r, const char* venue, bool& foun
   bool inside_venue = false, venue_applies = false;
   char attributes[256];
   while (!r.next_tag(attributes, sizeof attributes)) {
-    if (!r.last_was_tag || is_tag(r, "global_preferences")) continue;
-    if (is_tag(r, "/global_preferences")) {
+    if (!r.last_was_tag || r.tag_is("global_preferences")) continue;
+    if (r.tag_is("/global_preferences")) {
       finish_override(p, mask);
       return RC_SUCCESS;
     }
@@ -185,7 +183,7 @@ int parse_override(GLOBAL_PREFS& p, XML_READER& r, const char* venue, bool& foun
       continue;
     }
     if (inside_venue) {
-      if (is_tag(r, "/venue")) {
+      if (r.tag_is("/venue")) {
         inside_venue = false;
         continue;
       }

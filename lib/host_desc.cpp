@@ -24,7 +24,7 @@ void HOST_DESC::reset() {
 int parse_host_info(HOST_DESC& h, XML_READER& r) {
   h.reset();
   while (!r.next_tag()) {
-    if (std::strcmp(r.tag, "/host_info") == 0) return RC_SUCCESS;
+    if (r.tag_is("/host_info")) return RC_SUCCESS;
     if (r.take_double("p_fpops", h.p_fpops)) {
       h.p_fpops = std::fabs(h.p_fpops);
     } else if (r.take_double("p_iops", h.p_iops)) {
@@ -42,14 +42,14 @@ int parse_host_info(HOST_DESC& h, XML_READER& r) {
                r.take_double("m_cache", h.m_cache) || r.take_double("m_swap", h.m_swap) ||
                r.take_double("d_total", h.d_total) || r.take_double("d_free", h.d_free) ||
                r.take_text("os_name", h.os_name) || r.take_text("os_version", h.os_version)) {
-    } else if (std::strcmp(r.tag, "wsl") == 0) {
+    } else if (r.tag_is("wsl")) {
       h.wsl.parse(r);
     } else if (r.take_text("wsl_version", h.wsl_version) || r.take_flag("use_wslc", h.use_wslc) ||
                r.take_text("product_name", h.product_name) ||
                r.take_text("virtualbox_version", h.virtualbox_version)) {
-    } else if (std::strcmp(r.tag, "coprocs") == 0) {
+    } else if (r.tag_is("coprocs")) {
       parse_coprocs(h.coprocs, r);
-    } else if (std::strcmp(r.tag, "opencl_cpu_prop") == 0) {
+    } else if (r.tag_is("opencl_cpu_prop")) {
       OPENCL_CPU_DESC cpu;
       if (parse_opencl_cpu(cpu, r) == RC_SUCCESS && h.opencl_cpu_prop_count < kMaxOpenclCpuProps) {
         h.opencl_cpu_prop[h.opencl_cpu_prop_count++] = cpu;

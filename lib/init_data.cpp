@@ -88,21 +88,21 @@ int parse_init_data_file(std::FILE* file, INIT_DATA& data) {
       std::fprintf(stderr, "%s: unexpected text in init_data.xml: %s\n", now_text(), reader.tag);
       continue;
     }
-    if (std::strcmp(reader.tag, "/app_init_data") == 0) return RC_SUCCESS;
-    if (std::strcmp(reader.tag, "project_preferences") == 0) {
+    if (reader.tag_is("/app_init_data")) return RC_SUCCESS;
+    if (reader.tag_is("project_preferences")) {
       data.project_preferences.reset();
       if (int result = copy_element_raw(source, "project_preferences", data.project_preferences); result != 0) {
         return result;
       }
-    } else if (std::strcmp(reader.tag, "global_preferences") == 0) {
+    } else if (reader.tag_is("global_preferences")) {
       bool venue_found = false;
       GLOBAL_PREFS_MASK mask;
       if (int result = read_global_prefs(data.global_preferences, reader, "", venue_found, mask); result != 0) {
         return result;
       }
-    } else if (std::strcmp(reader.tag, "host_info") == 0) {
+    } else if (reader.tag_is("host_info")) {
       parse_host_info(data.host_info, reader);
-    } else if (std::strcmp(reader.tag, "proxy_info") == 0) {
+    } else if (reader.tag_is("proxy_info")) {
       parse_proxy_info(data.proxy_info, reader);
     } else if (!take_field(reader, data)) {
       reader.skip_element(reader.tag, false, "parse_init_data_file");

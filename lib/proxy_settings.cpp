@@ -7,7 +7,7 @@
 int parse_proxy_info(PROXY_SETTINGS& p, XML_READER& r) {
   p = PROXY_SETTINGS();
   while (!r.next_tag()) {
-    if (std::strcmp(r.tag, "/proxy_info") == 0) {
+    if (r.tag_is("/proxy_info")) {
       p.have_proxy_server = p.http_server_name[0] != '\0' || p.socks_server_name[0] != '\0';
       return RC_SUCCESS;
     }

@@ -11,7 +11,7 @@ namespace {
 void parse_gpu(XML_READER& reader, std::vector<WSL_GPU_DESC>& gpus) {
   WSL_GPU_DESC gpu;
   while (!reader.next_tag()) {
-    if (std::strcmp(reader.tag, "/wsl_gpu") == 0) {
+    if (reader.tag_is("/wsl_gpu")) {
       if (!gpu.name.empty()) gpus.push_back(gpu);
       return;
     }
@@ -39,7 +39,7 @@ void WSL_DISTRO_DESC::clear() {
 int WSL_DISTRO_DESC::parse(XML_READER& r) {
   clear();
   while (!r.next_tag()) {
-    if (std::strcmp(r.tag, "/distro") == 0) return RC_SUCCESS;
+    if (r.tag_is("/distro")) return RC_SUCCESS;
     if (r.take_string("distro_name", distro_name) || r.take_int("distro_version", distro_version) ||
         r.take_string("os_name", os_name) || r.take_string("os_version", os_version) ||
         r.take_string("libc_version", libc_version) || r.take_flag("is_default", is_default) ||
@@ -49,7 +49,7 @@ int WSL_DISTRO_DESC::parse(XML_READER& r) {
         r.take_int("docker_compose_type", docker_compose_type)) {
       continue;
     }
-    if (std::strcmp(r.tag, "wsl_gpu") == 0) parse_gpu(r, gpus);
+    if (r.tag_is("wsl_gpu")) parse_gpu(r, gpus);
   }
   return RC_XML_UNEXPECTED;
 }
@@ -57,8 +57,8 @@ int WSL_DISTRO_DESC::parse(XML_READER& r) {
 int WSL_DISTRO_LIST::parse(XML_READER& reader) {
   distros.clear();
   while (!reader.next_tag()) {
-    if (std::strcmp(reader.tag, "/wsl") == 0) return RC_SUCCESS;
-    if (std::strcmp(reader.tag, "distro") == 0) {
+    if (reader.tag_is("/wsl")) return RC_SUCCESS;
+    if (reader.tag_is("distro")) {
       WSL_DISTRO_DESC distro;
       distro.clear();
       distro.parse(reader);

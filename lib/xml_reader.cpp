@@ -188,6 +188,8 @@ XML_ITEM XML_READER::next_item(char* buffer, std::size_t size, char* attributes,
   }
 }
 
+bool XML_READER::tag_is(const char* text) const { return std::strcmp(tag, text) == 0; }
+
 bool XML_READER::next_tag(char* attributes, std::size_t attributes_size) {
   XML_ITEM item = next_item(tag, sizeof tag, attributes, attributes_size);
   last_was_tag = item == XML_ITEM_TAG;

@@ -45,6 +45,9 @@ struct XML_READER {
   // is given. Never writes past either size.
   XML_ITEM next_item(char* buffer, std::size_t size, char* attributes = nullptr, std::size_t attributes_size = 0);
 
+  // Whether the last item read by next_tag is exactly text.
+  bool tag_is(const char* text) const;
+
   // next_item into tag. Returns true when no more items can be read (end or
   // overflow).
   bool next_tag(char* attributes = nullptr, std::size_t attributes_size = 0);
