@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> lines;
   int status = 0;
   // Warm up the shell and the page cache before measuring.
-  for (int i = 0; i < 20; ++i) shell_path.run_engine_command("ps --all", lines, false, status);
+  for (int i = 0; i < 20; ++i) shell_path.run_engine_command(EngineCommand{"ps", "--all"}, lines, false, status);
 
   std::printf("%d commands of a do-nothing engine (/bin/true)\n", count);
   Figures own = measure(count, [&] {
@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
     child->wait();
   });
   report("engine started as a child process each time", own);
-  Figures shell = measure(count, [&] { shell_path.run_engine_command("ps --all", lines, false, status); });
+  Figures shell = measure(count, [&] { shell_path.run_engine_command(EngineCommand{"ps", "--all"}, lines, false, status); });
   report("through the long-lived engine shell", shell);
   Figures interpreter = measure(count, [&] { run_shell_capture("podman ps --all 2>&1", lines); });
   report("through the command interpreter each time", interpreter);

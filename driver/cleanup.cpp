@@ -11,11 +11,12 @@ void cleanup_container(JOB& job) {
     std::fputs("stderr from container:\nstderr end\n", stderr);
     return;
   }
-  job.engine->run_engine_command("logs " + job.job_container, lines, show);
+  const EngineDialect& dialect = job.engine->dialect();
+  job.engine->run_engine_command(dialect.logs(job.job_container), lines, show);
   std::fputs("stderr from container:\n", stderr);
   for (const auto& line : lines) std::fputs(line.c_str(), stderr);
   std::fputs("stderr end\n", stderr);
-  job.engine->run_engine_command("container rm " + job.job_container, lines, show);
+  job.engine->run_engine_command(dialect.container_rm(job.job_container), lines, show);
   // An image named in job.toml is not the job's own: it stays.
-  if (job.config.image_name.empty()) job.engine->run_engine_command("image rm " + job.job_image, lines, show);
+  if (job.config.image_name.empty()) job.engine->run_engine_command(dialect.image_rm(job.job_image), lines, show);
 }

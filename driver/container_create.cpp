@@ -5,7 +5,6 @@
 
 #include "driver/container_op.h"
 #include "driver/image.h"
-#include "driver/shell_words.h"
 #include "lib/result_codes.h"
 #include "lib/time_text.h"
 #include "lib/clock.h"
@@ -29,29 +28,22 @@ int alloc_host_port(int& port) {
   return error;
 }
 
-std::string create_command(JOB& job) {
+EngineCommand create_command(JOB& job) {
   const JOB_CONFIG& c = job.config;
-  std::string workdir_mount = " -v \"" + job.context_dir + "/\":\"" + c.workdir + "\"";
-  std::string project_mount;
+  CreateSpec spec;
+  spec.container = job.job_container;
+  spec.image = job.job_image;
+  spec.workdir = c.workdir;
   if (!c.project_dir_mount.empty()) {
-    std::string source = job.standalone ? job.context_dir + "/" + job.project_name + "/"
-                                        : job.context_dir + "/../../projects/" + job.project_name + "/";
-    project_mount = " -v \"" + source + "\":\"" + c.project_dir_mount + "\"";
+    spec.project_source = job.standalone ? job.project_name : "../../projects/" + job.project_name;
+    spec.project_target = c.project_dir_mount;
   }
-  std::string command = "create --name " + job.job_container + " " + workdir_mount + " " + project_mount;
-  if (!job.job_args.empty()) {
-    command += " -e ARGS=\"";
-    for (const auto& argument : job.job_args) command += " " + escape_in_double_quotes(argument);
-    command += "\"";
-  }
-  for (const auto& m : c.mount) command += " -v " + shell_word(m);
-  for (const auto& p : c.portmap) command += " -p " + shell_word(p);
-  if (job.init_data.ncpus > 1.0) {
-    char cpus[64];
-    std::snprintf(cpus, sizeof cpus, " --cpus %f", job.init_data.ncpus);
-    command += cpus;
-  }
-  if (c.use_gpu) command += " --gpus all";
+  spec.job_args = job.job_args;
+  spec.mounts = c.mount;
+  spec.portmaps = c.portmap;
+  spec.cpus = job.init_data.ncpus;
+  spec.gpus = c.use_gpu;
+  spec.extra_args = c.create_arg_words;
   if (c.web_graphics_guest_port != 0) {
     int host_port = 0;
     int result = alloc_host_port(host_port);
@@ -59,13 +51,12 @@ std::string create_command(JOB& job) {
       std::fprintf(stderr, "can't allocate host port for web graphics: %s\n", result_text(result));
     } else {
       std::fprintf(stderr, "web graphics: host port %d, guest port %d\n", host_port, c.web_graphics_guest_port);
-      command += " -p " + std::to_string(host_port) + ":" + std::to_string(c.web_graphics_guest_port);
+      spec.host_port = host_port;
+      spec.guest_port = c.web_graphics_guest_port;
       job.runtime->announce_web_graphics(("http://localhost:" + std::to_string(host_port)).c_str());
     }
   }
-  if (!c.create_args.empty()) command += " " + c.create_args;
-  if (job.engine->engine_type() == ENGINE_PODMAN) command += " --log-driver=k8s-file";
-  return command + " " + job.job_image;
+  return job.engine->dialect().create(spec);
 }
 
 int create_container(JOB& job) {

@@ -12,7 +12,7 @@ int create_container(JOB& job);
 
 // The "create" command for the job (allocating and announcing the web
 // graphics port when one is configured).
-std::string create_command(JOB& job);
+EngineCommand create_command(JOB& job);
 
 // A free TCP port on the loopback address. Returns 0, RC_SOCKET_FAILED
 // (after a message), RC_BIND_FAILED, or the system's error number.

@@ -16,7 +16,7 @@ void print_command_output(const char* name, const std::vector<std::string>& line
 
 int container_op(JOB& job, const char* op) {
   std::vector<std::string> lines;
-  std::string command = std::string(op) + " " + job.job_container;
+  EngineCommand command = job.engine->dialect().container_op(op, job.job_container);
   int result = job.engine->run_engine_command(command, lines, job.verbose() >= 1);
   if (result != 0) {
     std::fprintf(stderr, "%s command failed: %d\n", op, result);

@@ -137,7 +137,7 @@ TEST_F(ContainerStateTest, EnginePoll) {
       {{header, "abc  img  run  1m  Exited (137) 5 s ago  corvo__proj__res_1\n"}, 0, POLL_EXITED, 137, ""},
       {{header, "abc  img  run  1m  Exited ( -2) now  corvo__proj__res_1\n"}, 0, POLL_EXITED, -2, ""},
       {{header}, 0, POLL_FAILED, 0, "Container name not found in ps output; quitting\n"},
-      {{}, -1, POLL_FAILED, 0, ""},
+      {{}, -1, POLL_FAILED, 0, "poll: ps command failed\n"},
       {{"abc Exited (oops) corvo__proj__res_1\n"}, 0, POLL_FAILED, 0,
        "can't read exit code in: abc Exited (oops) corvo__proj__res_1\n"},
       {{"abc Exited (12 corvo__proj__res_1\n"}, 0, POLL_FAILED, 0,

@@ -4,21 +4,24 @@
 #include <vector>
 
 #include "driver/container_op.h"
-#include "engine/shell_capture.h"
 #include "platform/build_mutex.h"
 #include "platform/network_test.h"
+#include "platform/program_run.h"
 
 int image_exists(JOB& job, bool& exists) {
   std::vector<std::string> lines;
-  int result = job.engine->run_engine_command("images", lines, job.verbose() >= 1);
+  const EngineDialect& dialect = job.engine->dialect();
+  int result = job.engine->run_engine_command(dialect.images(), lines, job.verbose() >= 1);
   if (result != 0) return result;
-  exists = output_has_text(lines, (job.job_image + " ").c_str());
+  exists = dialect.image_listed(lines, job.job_image);
   return 0;
 }
 
 bool test_server_reachable() {
-  std::vector<std::string> ignored;
-  return run_shell_capture(platform::ping_command(kReferenceHost), ignored) == 0;
+  std::vector<std::string> argv = platform::ping_arguments(kReferenceHost);
+  std::string ignored;
+  int exit_status = -1;
+  return platform::run_program(platform::system_program(argv[0]), argv, ignored, exit_status) && exit_status == 0;
 }
 
 void check_exit_request(JOB& job) {
@@ -41,12 +44,12 @@ void wait_for_network(JOB& job) {
 }  // namespace
 
 int build_image(JOB& job) {
-  bool wslc = job.engine->engine_type() == ENGINE_WSLC;
+  const EngineDialect& dialect = job.engine->dialect();
+  bool serialised = dialect.builds_serialised();
   std::unique_ptr<platform::MachineMutex> mutex;
-  if (wslc) mutex = platform::MachineMutex::open("corvo_wsl_build");
-  std::string retry = job.engine->engine_type() == ENGINE_PODMAN ? "--retry 0" : "";
-  std::string command = "build \"" + job.context_dir + "\" " + retry + " -t " + job.job_image + " -f " +
-                        job.recipe_file + " " + job.config.build_args;
+  if (serialised) mutex = platform::MachineMutex::open("corvo_wsl_build");
+  EngineCommand command =
+      dialect.build({job.context_dir, job.job_image, job.recipe_file, job.config.build_arg_words});
   bool unreachable = false;
   for (;;) {
     check_exit_request(job);
@@ -66,14 +69,14 @@ int build_image(JOB& job) {
       job.clock->pause(10);
       continue;
     }
-    if (wslc && (mutex == nullptr || mutex->wait(3600) != 0)) {
+    if (serialised && (mutex == nullptr || mutex->wait(3600) != 0)) {
       std::fputs("couldn't acquire build mutex\n", stderr);
       return -1;
     }
     std::vector<std::string> lines;
     int exit_status = 0;
     int result = job.engine->run_engine_command(command, lines, job.verbose() >= 1, exit_status);
-    if (wslc) mutex->release();
+    if (serialised) mutex->release();
     // A build is judged by the engine's exit status: output that merely
     // mentions an error or an unreachable line of code is no failure.
     bool failed = result != 0 || exit_status != 0;

@@ -8,7 +8,6 @@
 #include "driver/container_stats.h"
 #include "driver/image.h"
 #include "driver/job_names.h"
-#include "driver/shell_words.h"
 #include "test_support.h"
 
 using Lines = std::vector<std::string>;
@@ -23,35 +22,38 @@ TEST_F(CreateTest, CommandPieces) {
     std::string command;
   } cases[] = {
       {"defaults", [](JOB&) {}, ENGINE_DOCKER,
-       "create --name corvo__proj__res_1  -v \"./\":\"/app\"  corvo__proj__wu"},
+       "create --name corvo__proj__res_1 -v \"$PWD/\":\"/app\" corvo__proj__wu"},
       {"project mount", [](JOB& j) { j.config.project_dir_mount = "/proj"; }, ENGINE_DOCKER,
-       "create --name corvo__proj__res_1  -v \"./\":\"/app\"  -v \"./../../projects/proj/\":\"/proj\" corvo__proj__wu"},
+       "create --name corvo__proj__res_1 -v \"$PWD/\":\"/app\" -v \"$PWD/../../projects/proj/\":\"/proj\" "
+       "corvo__proj__wu"},
       {"standalone project mount",
        [](JOB& j) {
          j.config.project_dir_mount = "/proj";
          j.standalone = true;
        },
-       ENGINE_DOCKER, "create --name corvo__proj__res_1  -v \"./\":\"/app\"  -v \"./proj/\":\"/proj\" corvo__proj__wu"},
+       ENGINE_DOCKER, "create --name corvo__proj__res_1 -v \"$PWD/\":\"/app\" -v \"$PWD/proj/\":\"/proj\" corvo__proj__wu"},
       {"empty workdir", [](JOB& j) { j.config.workdir = ""; }, ENGINE_DOCKER,
-       "create --name corvo__proj__res_1  -v \"./\":\"\"  corvo__proj__wu"},
+       "create --name corvo__proj__res_1 -v \"$PWD/\":\"\" corvo__proj__wu"},
       {"arguments", [](JOB& j) { j.job_args = {"a", "b"}; }, ENGINE_DOCKER,
-       "create --name corvo__proj__res_1  -v \"./\":\"/app\"  -e ARGS=\" a b\" corvo__proj__wu"},
+       "create --name corvo__proj__res_1 -v \"$PWD/\":\"/app\" -e ARGS=\" a b\" corvo__proj__wu"},
       {"arguments kept whole", [](JOB& j) { j.job_args = {"$(touch x)", "a\"b", "c\\d", "`e`"}; }, ENGINE_DOCKER,
-       "create --name corvo__proj__res_1  -v \"./\":\"/app\"  -e ARGS=\" \\$(touch x) a\\\"b c\\\\d \\`e\\`\" "
-       "corvo__proj__wu"},
+       "create --name corvo__proj__res_1 -v \"$PWD/\":\"/app\" -e ARGS=' $(touch x) a\"b c\\d `e`' corvo__proj__wu"},
       {"everything",
        [](JOB& j) {
          j.config.mount = {"/a:/a", "/my dir:/b"};
          j.config.portmap = {"80:80", "x;y"};
          j.init_data.ncpus = 4;
          j.config.use_gpu = true;
-         j.config.create_args = "--shm-size=1g";
+         j.config.create_arg_words = {"--shm-size=1g"};
        },
        ENGINE_PODMAN,
-       "create --name corvo__proj__res_1  -v \"./\":\"/app\"  -v /a:/a -v '/my dir:/b' -p 80:80 -p 'x;y' --cpus "
+       "create --name corvo__proj__res_1 -v \"$PWD/\":\"/app\" -v /a:/a -v '/my dir:/b' -p 80:80 -p 'x;y' --cpus "
        "4.000000 --gpus all --shm-size=1g --log-driver=k8s-file corvo__proj__wu"},
+      {"the WSL containers tool mounts the slot as \".\"", [](JOB& j) { j.config.project_dir_mount = "/proj"; },
+       ENGINE_WSLC,
+       "create --name corvo__proj__res_1 -v \"./\":\"/app\" -v \"./../../projects/proj/\":\"/proj\" corvo__proj__wu"},
       {"one cpu", [](JOB& j) { j.init_data.ncpus = 1.0; }, ENGINE_DOCKER,
-       "create --name corvo__proj__res_1  -v \"./\":\"/app\"  corvo__proj__wu"},
+       "create --name corvo__proj__res_1 -v \"$PWD/\":\"/app\" corvo__proj__wu"},
   };
   for (const auto& c : cases) {
     JOB fresh;
@@ -65,14 +67,14 @@ TEST_F(CreateTest, CommandPieces) {
     fresh.project_name = "proj";
     fresh.init_data.ncpus = 1;
     c.setup(fresh);
-    EXPECT_EQ(create_command(fresh), c.command) << c.name;
+    EXPECT_EQ(render_posix(create_command(fresh)), c.command) << c.name;
   }
 }
 
 TEST_F(CreateTest, WebGraphicsPortIsAllocatedAndAnnounced) {
   job.config.web_graphics_guest_port = 8080;
   StderrCapture log;
-  std::string command = create_command(job);
+  std::string command = render_posix(create_command(job));
   std::string text = log.text();
   int host_port = 0, guest_port = 0;
   ASSERT_EQ(std::sscanf(text.c_str(), "web graphics: host port %d, guest port %d", &host_port, &guest_port), 2) << text;
@@ -128,7 +130,7 @@ TEST_F(StatsTest, EngineTextForm) {
     }
     EXPECT_EQ(log.text(), c.log);
   }
-  EXPECT_EQ(podman.commands.back(), "stats --no-stream  --format \"{{.CPUPerc}} {{.MemUsage}}\" corvo__proj__res_1");
+  EXPECT_EQ(podman.commands.back(), "stats --no-stream --format \"{{.CPUPerc}} {{.MemUsage}}\" corvo__proj__res_1");
 }
 
 TEST_F(StatsTest, WslcJsonForm) {
@@ -164,24 +166,3 @@ TEST_F(StatsTest, WslcJsonForm) {
   EXPECT_EQ(log.text(), "stats command failed\nstats command returned nothing\n");
 }
 
-TEST(ShellWords, PlainWordsStayAndOthersAreQuoted) {
-  struct {
-    const char* text;
-    const char* word;
-  } cases[] = {
-      {"/a:/b:ro", "/a:/b:ro"},
-      {"80:80", "80:80"},
-      {"/my dir:/b", "'/my dir:/b'"},
-      {"it's", "'it'\\''s'"},
-      {"$(id)", "'$(id)'"},
-      {"", "''"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(shell_word(c.text), c.word) << c.text;
-  EXPECT_EQ(escape_in_double_quotes("a\"b$c`d\\e"), "a\\\"b\\$c\\`d\\\\e");
-  EXPECT_TRUE(has_shell_characters("my image"));
-  EXPECT_FALSE(has_shell_characters("registry.example.org:5000/team/img:1.0"));
-}
-
-TEST(JobNames, EveryOtherByteBecomesAnUnderscore) {
-  EXPECT_EQ(make_name("Sci Proj;rm", "WU/1$(x)é"), "corvo__sci_proj_rm__wu_1__x___");
-}

@@ -61,10 +61,10 @@ TEST_F(ImageTest, ImageExistsWhenItsNameIsFollowedByABlank) {
 }
 
 TEST_F(ImageTest, BuildCommandPerEngine) {
-  job.config.build_args = "--pull=never";
+  job.config.build_arg_words = {"--pull=never"};
   std::string log;
   ASSERT_EQ(build(log), 0);
-  EXPECT_EQ(runner.commands.back(), "build \".\"  -t corvo__proj__wu -f Dockerfile --pull=never");
+  EXPECT_EQ(runner.commands.back(), "build \".\" -t corvo__proj__wu -f Dockerfile --pull=never");
   EXPECT_EQ(log, "build succeeded\n");
   EXPECT_FALSE(runtime.network_wanted);
   EXPECT_EQ(runtime.zero_reports, 1);
@@ -72,9 +72,9 @@ TEST_F(ImageTest, BuildCommandPerEngine) {
   FakeRunner podman(ENGINE_PODMAN);
   job.engine = &podman;
   job.recipe_file = "Recipe";
-  job.config.build_args.clear();
+  job.config.build_arg_words.clear();
   ASSERT_EQ(build(log), 0);
-  EXPECT_EQ(podman.commands.back(), "build \".\" --retry 0 -t corvo__proj__wu -f Recipe ");
+  EXPECT_EQ(podman.commands.back(), "build \".\" --retry 0 -t corvo__proj__wu -f Recipe");
 }
 
 TEST_F(ImageTest, BuildFailures) {

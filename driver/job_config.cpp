@@ -4,6 +4,7 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "driver/shell_words.h"
 #include "toml/reader.h"
 
 namespace {
@@ -31,6 +32,46 @@ void read_keys(const Value& root, JOB_CONFIG& config) {
   if (const Value* v = root.lookup("verbose")) config.verbose = v->get_int();
 }
 
+// The text with every NUL byte shown as \0, for messages.
+std::string visible(const std::string& text) {
+  std::string out;
+  for (char c : text) out += c == '\0' ? std::string("\\0") : std::string(1, c);
+  return out;
+}
+
+int refuse(const char* key, const std::string& text, const std::string& problem = "") {
+  std::fprintf(stderr, "bad %s: %s\n", key, visible(text).c_str());
+  if (!problem.empty()) std::fprintf(stderr, "   %s\n", problem.c_str());
+  return 1;
+}
+
+// Every value reaches the engine as process arguments: none may hold a NUL
+// byte, and the free-form options must split into plain words.
+int check_values(JOB_CONFIG& config) {
+  struct {
+    const char* key;
+    const std::string& text;
+  } texts[] = {{"workdir", config.workdir}, {"project_dir_mount", config.project_dir_mount},
+               {"image_name", config.image_name}};
+  for (const auto& t : texts) {
+    if (t.text.find('\0') != std::string::npos) return refuse(t.key, t.text, "NUL byte");
+  }
+  for (const auto& m : config.mount) {
+    if (m.find('\0') != std::string::npos) return refuse("mount", m, "NUL byte");
+  }
+  for (const auto& p : config.portmap) {
+    if (p.find('\0') != std::string::npos) return refuse("portmap", p, "NUL byte");
+  }
+  std::string problem;
+  if (!split_option_words(config.build_args, config.build_arg_words, problem)) {
+    return refuse("build_args", config.build_args, problem);
+  }
+  if (!split_option_words(config.create_args, config.create_arg_words, problem)) {
+    return refuse("create_args", config.create_args, problem);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int parse_config(const std::string& file_name, JOB_CONFIG& config) {
@@ -54,7 +95,7 @@ int parse_config(const std::string& file_name, JOB_CONFIG& config) {
     std::fprintf(stderr, "TOML error: %s\n", error.what());
     return 1;
   }
-  return 0;
+  return check_values(config);
 }
 void print_config(const JOB_CONFIG& config) {
   std::fputs("quayside config:\n", stderr);

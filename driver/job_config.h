@@ -15,13 +15,16 @@ struct JOB_CONFIG {
   std::vector<std::string> portmap;
   std::string build_args;
   std::string create_args;
+  std::vector<std::string> build_arg_words;   // build_args split into words
+  std::vector<std::string> create_arg_words;  // create_args split into words
   int verbose = 1;  // 0 quiet, 1 normal, 2 detailed
 };
 
 // Reads the configuration file into config. Returns 0 when the
 // configuration is usable (also when the file is missing) and nonzero when
-// the file can't be parsed; messages go to standard error. The verbosity
-// keeps the command line's value unless the file sets it.
+// the file can't be parsed or a value can't be handed to the engine ("bad
+// create_args: %s", "bad workdir: %s", ...); messages go to standard error.
+// The verbosity keeps the command line's value unless the file sets it.
 int parse_config(const std::string& file_name, JOB_CONFIG& config);
 
 // Prints the configuration to standard error.

@@ -12,6 +12,7 @@
 #include "driver/shell_words.h"
 #include "engine/docker_conn.h"
 #include "engine/wsl_init.h"
+#include "platform/process.h"
 #include "runtime/corvo_api.h"
 
 namespace {
@@ -151,6 +152,7 @@ int run_quayside(const std::vector<std::string>& arguments) {
   job.clock = &system_clock();
   job.engine = &connection;
   job.config.verbose = 1;
+  platform::restrict_program_search();
   if (read_command_line(arguments, job) != 0) return 1;
 
   RUNTIME_OPTIONS options;
@@ -168,7 +170,7 @@ int run_quayside(const std::vector<std::string>& arguments) {
     clean_up_and_finish(job, 1);
   }
   job.engine_ready = true;
-  std::fprintf(stderr, "Using %s\n", engine_display_name(connection.engine));
+  std::fprintf(stderr, "Using %s\n", connection.dialect().display_name());
   start_container(job);
   run_main_loop(job);
 }

@@ -96,13 +96,13 @@ TEST_F(StartContainerTest, FailuresEndTheJob) {
          r.reply("images", {"localhost/corvo__proj__wu latest 0123 now 1 MB\n"});
          r.reply("create", {"Error: name in use\n"});
        },
-       concat({ps, "images", "create --name corvo__proj__res_1  -v \"./\":\"/app\"  corvo__proj__wu"}, kCleanup), 1,
+       concat({ps, "images", "create --name corvo__proj__res_1 -v \"./\":\"/app\" corvo__proj__wu"}, kCleanup), 1,
        "stderr end\n"},
       {"image query fails", [](FakeRunner& r) { r.reply("images", {}, -107); }, {ps, "images"}, 1,
        "image_exists() failed: -107\n"},
       {"build fails",
        [](FakeRunner& r) { r.reply("build", {"Error: no such file Dockerfile\n"}); },
-       {ps, "images", "build \".\"  -t corvo__proj__wu -f Dockerfile "}, 1, "build_image() failed: -1\n"},
+       {ps, "images", "build \".\" -t corvo__proj__wu -f Dockerfile"}, 1, "build_image() failed: -1\n"},
   };
   for (const auto& c : cases) {
     FakeRunner fresh;
@@ -268,23 +268,6 @@ TEST_F(ClientControlTest, FractionDoneFile) {
     if (c.content != nullptr) write_file("fraction_done", c.content);
     EXPECT_DOUBLE_EQ(read_fraction_done(), c.value) << (c.content ? c.content : "(missing)");
   }
-}
-
-TEST(JobNames, LowerCasedAndCut) {
-  EXPECT_EQ(make_name("MyProj", "WU_One"), "corvo__myproj__wu_one");
-  std::string name = make_name(std::string(600, 'A'), "b");
-  EXPECT_EQ(name, "corvo__" + std::string(511, 'a') + "__b");
-
-  JOB job;
-  job.project_name = "Proj";
-  std::strcpy(job.init_data.wu_name, "WU");
-  std::strcpy(job.init_data.result_name, "WU_0");
-  name_job(job);
-  EXPECT_EQ(job.job_image, "corvo__proj__wu");
-  EXPECT_EQ(job.job_container, "corvo__proj__wu_0");
-  job.config.image_name = "Registry/Image:Tag";
-  name_job(job);
-  EXPECT_EQ(job.job_image, "Registry/Image:Tag");
 }
 
 TEST(OutputHasText, SubstringCaseSensitive) {

@@ -5,8 +5,13 @@
 
 #include "driver/job.h"
 
-// "corvo__FIRST__SECOND", each part cut to 511 characters and lower-cased,
-// with every byte other than a-z, 0-9, "_", "." and "-" made "_".
+// "corvo__FIRST__SECOND", a valid image reference and container name for
+// every engine: each part lower-cased, every byte other than a-z, 0-9 and
+// the separators ".", "_", "-" made "_", a run of separators that engines
+// refuse made "_", none at either end of a part (a part left empty becomes
+// "h" and a hash of its text). A name longer than 128 characters is cut and
+// ends with "-" and a hash of both parts, so that long names stay distinct.
+// The same texts always give the same name.
 std::string make_name(const std::string& first, const std::string& second);
 
 // Sets job_image and job_container for a job run by the client: the image

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "engine/shell_capture.h"
+#include "platform/program_run.h"
 #include "lib/result_codes.h"
 #include "lib/text_util.h"
 
@@ -25,20 +25,43 @@ int DOCKER_CONN::init_wslc() {
   return 0;
 }
 
-int DOCKER_CONN::run_engine_command(const std::string& command, std::vector<std::string>& lines, bool show,
+namespace {
+
+// The direct path: the program itself, started without an interpreter.
+int run_direct(const char* name, const EngineCommand& command, std::vector<std::string>& lines, int& exit_status) {
+  std::vector<std::string> argv{name};
+  for (auto& word : command.arguments()) argv.push_back(std::move(word));
+  std::string output;
+  std::string path = platform::find_on_path(name);
+  bool ran = !path.empty() && platform::run_program(path, argv, output, exit_status);
+  lines = split_lines(output, '\n', true);
+  // The last line keeps its missing line end, as the program printed it.
+  if (!output.empty() && output.back() != '\n') lines.back().pop_back();
+  if (!ran || exit_status != 0) {
+    std::fprintf(stderr, "command failed: %s\n", result_text(-1));
+    return -1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int DOCKER_CONN::run_engine_command(const EngineCommand& command, std::vector<std::string>& lines, bool show,
                                     int& exit_status) {
   const char* name = program != nullptr ? program : engine_program_name(engine);
+  std::string text = render_posix(command);
   if (show) {
-    std::fprintf(stderr, "running docker command: %s\n", command.c_str());
+    std::fprintf(stderr, "running docker command: %s\n", text.c_str());
     std::fprintf(stderr, "program: %s\n", name);
   }
   exit_status = -1;
+  if (command.has_nul()) {
+    std::fputs("engine command holds a NUL byte\n", stderr);
+    return -1;
+  }
   if (engine == ENGINE_WSLC) {
-    int result = run_shell_capture(std::string(name) + " " + command + " 2>&1", lines, &exit_status);
-    if (result != 0) {
-      std::fprintf(stderr, "command failed: %s\n", result_text(result));
-      return result;
-    }
+    int result = run_direct(name, command, lines, exit_status);
+    if (result != 0) return result;
   } else {
     // Without a shell (set-up failed or never ran) the engine can't be
     // reached; say so as a dead shell would.
@@ -48,10 +71,10 @@ int DOCKER_CONN::run_engine_command(const std::string& command, std::vector<std:
     }
     // The whole line is written, however long, so its marker always comes.
     std::string marker = markers.next();
-    shell.shell->write_text(std::string(name) + " " + command + " 2>&1; echo " + marker + " $?\n");
+    shell.shell->write_text(std::string(name) + " " + text + " 2>&1; echo " + marker + " $?\n");
     std::string reply, output;
     int result = read_until(*shell.shell, reply, 600,
-                            [&](std::string& text) { return markers.take_reply(text, output, exit_status); });
+                            [&](std::string& buffer) { return markers.take_reply(buffer, output, exit_status); });
     if (result != 0) {
       std::fprintf(stderr, "read_from_pipe() error: %s\n", result_text(result));
       return result;

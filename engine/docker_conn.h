@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/engine_dialect.h"
 #include "engine/engine_runner.h"
 #include "engine/engine_type.h"
 #include "engine/reply_marker.h"
@@ -27,20 +28,24 @@ struct DOCKER_CONN final : EngineRunner {
   // Always returns 0.
   int init_wslc();
 
-  ENGINE_TYPE engine_type() const override { return engine; }
+  // The dialect of the engine set up (Docker's before set-up).
+  const EngineDialect& dialect() const override { return engine_dialect(engine); }
 
-  // Direct path (WSL containers): runs "program command 2>&1" through the
-  // command interpreter; a command that can't start or exits nonzero gives
-  // -1 with "command failed: ..." on standard error, and the lines read so
-  // far stay in the list.
-  // Shell path (Docker, Podman): writes "program command 2>&1; echo MARKER
-  // $?" into the shell and reads the reply up to that command's own marker
-  // line, allowing 600 seconds of idle time; a failed read gives its result
-  // after "read_from_pipe() error: ..." and leaves lines as they were. The
-  // engine's own failures come back as its output and exit status, with
-  // result 0.
+  // Direct path (WSL containers): starts the program found on PATH (never
+  // in the current directory) with the command's words, without a command
+  // interpreter, its standard error joined to its output; a program that
+  // can't start or exits nonzero gives -1 with "command failed: ..." on
+  // standard error, and its output stays in the list.
+  // Shell path (Docker, Podman): writes "program WORDS 2>&1; echo MARKER
+  // $?" into the shell, each value quoted once, and reads the reply up to
+  // that command's own marker line, allowing 600 seconds of idle time; a
+  // failed read gives its result after "read_from_pipe() error: ..." and
+  // leaves lines as they were. The engine's own failures come back as its
+  // output and exit status, with result 0.
+  // A word holding a NUL byte can't be handed on: -1 after "engine command
+  // holds a NUL byte", nothing is run.
   using EngineRunner::run_engine_command;
-  int run_engine_command(const std::string& command, std::vector<std::string>& lines, bool show,
+  int run_engine_command(const EngineCommand& command, std::vector<std::string>& lines, bool show,
                          int& exit_status) override;
 
   ReplyMarkers markers;

@@ -70,7 +70,7 @@ TEST_F(DirectPathTest, RunsProgramWithTheCommandAndJoinsStandardError) {
   EXPECT_STREQ(connection.program, "wslc.exe");
   Lines lines;
   StderrCapture log;
-  EXPECT_EQ(connection.run_engine_command("images", lines, true), 0);
+  EXPECT_EQ(connection.run_engine_command(EngineCommand{"images"}, lines, true), 0);
   EXPECT_EQ(lines, (Lines{"args: images\n", "oops\n", "x\n", "y"}));
   EXPECT_EQ(log.text(),
             "running docker command: images\nprogram: wslc.exe\ncommand output:\n"
@@ -83,7 +83,7 @@ TEST_F(DirectPathTest, ANonzeroStatusFailsAndKeepsTheLines) {
   connection.init_wslc();
   Lines lines;
   StderrCapture log;
-  EXPECT_EQ(connection.run_engine_command("start x", lines, false), -1);
+  EXPECT_EQ(connection.run_engine_command(EngineCommand{"start", "x"}, lines, false), -1);
   EXPECT_EQ(lines, (Lines{"Error: no such container\n"}));
   EXPECT_EQ(log.text(), "command failed: Error -1\n");
 }
@@ -92,9 +92,9 @@ TEST_F(DirectPathTest, LongCommandsReachTheEngineWhole) {
   fake_engine("printf '%s' \"$*\" | wc -c\n");
   DOCKER_CONN connection;
   connection.init_wslc();
-  std::string command = "create " + std::string(3000, 'a');
+  EngineCommand command{"create", std::string(3000, 'a')};
   Lines lines;
   ASSERT_EQ(connection.run_engine_command(command, lines, false), 0);
   ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(std::stoul(lines[0]), command.size());
+  EXPECT_EQ(std::stoul(lines[0]), render_posix(command).size());
 }

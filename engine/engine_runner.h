@@ -1,30 +1,32 @@
 // The one operation the job driver needs from the engine connection: run an
-// engine command and hand back its output lines. An interface so that tests
-// can put a recording fake in its place.
+// engine command and hand back its output lines; and the dialect of the
+// engine in use. An interface so that tests can put a recording fake in its
+// place.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "engine/engine_type.h"
+#include "engine/engine_command.h"
+#include "engine/engine_dialect.h"
 
 class EngineRunner {
  public:
   virtual ~EngineRunner() = default;
 
-  // The engine in use.
-  virtual ENGINE_TYPE engine_type() const = 0;
+  // The words and readers of the engine in use.
+  virtual const EngineDialect& dialect() const = 0;
 
-  // Runs the engine arguments (without the program name). Fills lines with
-  // the engine's combined output, one element per line with its line end,
-  // and exit_status with the engine program's exit status (-1 when it did
-  // not run). Returns 0 or a result code. With show, the command and its
-  // output are copied to standard error.
-  virtual int run_engine_command(const std::string& command, std::vector<std::string>& lines, bool show,
+  // Runs the engine command. Fills lines with the engine's combined
+  // output, one element per line with its line end, and exit_status with
+  // the engine program's exit status (-1 when it did not run). Returns 0 or
+  // a result code. With show, the command and its output are copied to
+  // standard error.
+  virtual int run_engine_command(const EngineCommand& command, std::vector<std::string>& lines, bool show,
                                  int& exit_status) = 0;
 
   // The same, for callers that judge the engine by its output alone.
-  int run_engine_command(const std::string& command, std::vector<std::string>& lines, bool show) {
+  int run_engine_command(const EngineCommand& command, std::vector<std::string>& lines, bool show) {
     int exit_status = 0;
     return run_engine_command(command, lines, show, exit_status);
   }

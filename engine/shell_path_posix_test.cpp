@@ -30,7 +30,12 @@ class ShellPathTest : public TempDirTest {
 };
 
 TEST_F(ShellPathTest, CommandsRunInOneLongLivedShell) {
-  fake("podman", "echo \"args: $*\"; echo oops >&2; printf 'no newline'\n");
+  fake("podman",
+       "case \"$1\" in\n"
+       "  ppid) echo $PPID ;;\n"
+       "  fail) exit 3 ;;\n"
+       "  *) echo \"args: $*\"; echo oops >&2; printf 'no newline' ;;\n"
+       "esac\n");
   WSL_DISTRO_DESC distro;
   distro.distro_name = "corvo-tavi-runner";
   distro.docker_type = ENGINE_PODMAN;
@@ -40,18 +45,19 @@ TEST_F(ShellPathTest, CommandsRunInOneLongLivedShell) {
   EXPECT_EQ(connection.engine, ENGINE_PODMAN);
   std::vector<std::string> lines;
   StderrCapture log;
-  ASSERT_EQ(connection.run_engine_command("images", lines, true), 0);
+  int status = -5;
+  ASSERT_EQ(connection.run_engine_command(EngineCommand{"images"}, lines, true, status), 0);
+  EXPECT_EQ(status, 0);
   // A last line without a newline gets one; the marker line is not output.
   EXPECT_EQ(lines, (std::vector<std::string>{"args: images\n", "oops\n", "no newline\n"}));
   EXPECT_EQ(log.text(),
             "running docker command: images\nprogram: podman\ncommand output:\nargs: images\noops\nno newline\n");
-  // The same shell serves the next command: its state carries over.
-  int status = -5;
-  ASSERT_EQ(connection.run_engine_command("ps; cd /", lines, false, status), 0);
-  EXPECT_EQ(status, 0);
-  ASSERT_EQ(connection.run_engine_command("x; pwd", lines, false), 0);
-  EXPECT_EQ(lines, (std::vector<std::string>{"args: x\n", "oops\n", "no newline/\n"}));
-  ASSERT_EQ(connection.run_engine_command("y; (exit 3)", lines, false, status), 0);
+  // The same shell serves every command, and each brings its own status.
+  ASSERT_EQ(connection.run_engine_command(EngineCommand{"ppid"}, lines, false), 0);
+  std::vector<std::string> first = lines;
+  ASSERT_EQ(connection.run_engine_command(EngineCommand{"ppid"}, lines, false), 0);
+  EXPECT_EQ(lines, first);
+  ASSERT_EQ(connection.run_engine_command(EngineCommand{"fail"}, lines, false, status), 0);
   EXPECT_EQ(status, 3);
 }
 
@@ -63,8 +69,8 @@ TEST_F(ShellPathTest, AShellThatDiedGivesConnectFailed) {
   ASSERT_EQ(connection.init(distro), 0);
   std::vector<std::string> lines{"kept"};
   StderrCapture log;
-  EXPECT_EQ(connection.run_engine_command("ps", lines, false), RC_CONNECT_FAILED);
-  EXPECT_EQ(connection.run_engine_command("ps", lines, false), RC_CONNECT_FAILED);
+  EXPECT_EQ(connection.run_engine_command(EngineCommand{"ps"}, lines, false), RC_CONNECT_FAILED);
+  EXPECT_EQ(connection.run_engine_command(EngineCommand{"ps"}, lines, false), RC_CONNECT_FAILED);
   EXPECT_EQ(lines, (std::vector<std::string>{"kept"}));
   EXPECT_EQ(log.text(), "read_from_pipe() error: connect() failed\nread_from_pipe() error: connect() failed\n");
 }

@@ -19,23 +19,20 @@ int WSL_CMD::launch(const std::string& distro_name, const std::string& command, 
   return 0;
 }
 
-std::string podman_shell_command(const WSL_DISTRO_DESC& distro) {
+std::vector<std::string> podman_shell_arguments(const WSL_DISTRO_DESC& distro) {
+  std::vector<std::string> argv{"wsl", "-d", distro.distro_name};
   bool plain_user = distro.distro_name == "corvo-tavi-runner" && distro.distro_version < 4;
-  return "wsl -d " + distro.distro_name + (plain_user ? "" : " -u root");
+  if (!plain_user) argv.insert(argv.end(), {"-u", "root"});
+  return argv;
 }
 
 int WSL_CMD::setup_podman(const WSL_DISTRO_DESC& distro) {
-  shell = platform::PipedProcess::start_distro_shell(podman_shell_command(distro));
+  shell = platform::PipedProcess::start_distro_shell(podman_shell_arguments(distro));
   if (shell == nullptr) {
     std::fprintf(stderr, "WSL_CMD::setup_podman() failed: %d\n", -1);
     return -1;
   }
   return 0;
-}
-
-int start_piped_process(const std::string& command_line, std::unique_ptr<platform::PipedProcess>& process) {
-  process = platform::PipedProcess::start(command_line);
-  return process == nullptr ? -1 : 0;
 }
 
 int read_until(platform::PipedProcess& process, std::string& reply, double timeout,

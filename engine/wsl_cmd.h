@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "lib/wsl_distro.h"
 #include "platform/piped_process.h"
@@ -26,11 +27,9 @@ struct WSL_CMD {
   int setup_podman(const WSL_DISTRO_DESC& distro);
 };
 
-// The "wsl" command line that setup_podman starts for the distro.
-std::string podman_shell_command(const WSL_DISTRO_DESC& distro);
-
-// Starts a command line with its input and output on pipes. Returns 0 or -1.
-int start_piped_process(const std::string& command_line, std::unique_ptr<platform::PipedProcess>& process);
+// The arguments of "wsl" that setup_podman starts for the distro, the
+// program's name first.
+std::vector<std::string> podman_shell_arguments(const WSL_DISTRO_DESC& distro);
 
 // Reads the process's output into reply until done(reply) says it is
 // complete. While nothing is waiting it waits up to 200 ms at a time for

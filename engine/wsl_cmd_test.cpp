@@ -10,6 +10,7 @@
 #include "engine/reply_marker.h"
 #include "engine/wsl_init.h"
 #include "lib/result_codes.h"
+#include "platform/windows_arguments.h"
 #include "test_support.h"
 
 namespace {
@@ -133,7 +134,7 @@ TEST(ReplyMarkers, EachCommandsOwnMarkerEndsItsReply) {
   }
 }
 
-TEST(WslCmd, PodmanShellCommand) {
+TEST(WslCmd, PodmanShellArguments) {
   struct {
     const char* name;
     int version;
@@ -143,11 +144,12 @@ TEST(WslCmd, PodmanShellCommand) {
       {"corvo-tavi-runner", 4, "wsl -d corvo-tavi-runner -u root"},
       {"corvo-tavi-runnerX", 1, "wsl -d corvo-tavi-runnerX -u root"},
       {"Ubuntu", 0, "wsl -d Ubuntu -u root"},
+      {"My Distro", 0, "wsl -d \"My Distro\" -u root"},
   };
   for (const auto& c : cases) {
     WSL_DISTRO_DESC distro;
     distro.distro_name = c.name;
     distro.distro_version = c.version;
-    EXPECT_EQ(podman_shell_command(distro), c.command) << c.name << " " << c.version;
+    EXPECT_EQ(platform::windows_command_line(podman_shell_arguments(distro)), c.command) << c.name << " " << c.version;
   }
 }

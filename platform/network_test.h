@@ -1,11 +1,13 @@
-// The command line of the system's ping that sends one echo request.
+// The arguments of the system's ping that sends one echo request.
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace platform {
 
-// For example "ping -c 1 -W 5 HOST" on Linux, "ping -n 1 HOST" on Windows.
-std::string ping_command(const std::string& host);
+// The program's name first: "ping -c 1 -W 5 HOST" on Linux, "PING.EXE -n 1
+// HOST" on Windows.
+std::vector<std::string> ping_arguments(const std::string& host);
 
 }  // namespace platform

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -16,14 +17,14 @@ class PipedProcess {
  public:
   virtual ~PipedProcess() = default;
 
-  // Starts a complete command line through the system's process start (on
-  // Linux through /bin/sh). Null when it can't be started.
-  static std::unique_ptr<PipedProcess> start(const std::string& command_line);
+  // Starts the program at path with argv (argv[0] is the name it is given),
+  // without a command interpreter. Null when it can't be started.
+  static std::unique_ptr<PipedProcess> start(const std::string& path, const std::vector<std::string>& argv);
 
-  // Starts the shell of a WSL distro through the "wsl" command line given
-  // (wsl -d NAME ...). On Linux the host plays the distro: /bin/sh is
-  // started instead and the line is not run.
-  static std::unique_ptr<PipedProcess> start_distro_shell(const std::string& wsl_command_line);
+  // Starts the shell of a WSL distro with the system's "wsl" program and
+  // its arguments (wsl -d NAME ...). On Linux the host plays the distro:
+  // /bin/sh is started instead and wsl is not run.
+  static std::unique_ptr<PipedProcess> start_distro_shell(const std::vector<std::string>& wsl_argv);
 
   // Loads the WSL launch entry point. Returns 0, or -1 with error_text set
   // ("Can't load wslapi.dll", ...). On Linux there is nothing to load.

@@ -14,14 +14,8 @@
 #include "runtime/shared_channels.h"
 #include "test_support.h"
 
-namespace {
-
-std::string child_command(const std::string& role) { return "\"" + test_binary_path() + "\" --child " + role; }
-
-}  // namespace
-
 TEST(Platform, ALongLivedChildAnswersEachLineUntilItsMarker) {
-  auto child = platform::PipedProcess::start(child_command("echo-lines"));
+  auto child = platform::PipedProcess::start(test_binary_path(), {test_binary_path(), "--child", "echo-lines"});
   ASSERT_NE(child, nullptr);
   std::string reply;
   for (int i = 1; i <= 3; ++i) {

@@ -19,6 +19,11 @@ bool process_cpu_seconds(process_ref process, double& seconds);
 // The path of this process's program file, or empty when unknown.
 std::string own_executable_path();
 
+// Keeps every program and library that this process and its children start
+// from being looked up in the current directory (the slot, which the job
+// can write). Call once, early. On Linux nothing searches it already.
+void restrict_program_search();
+
 // Ends the process at once with the status: no exit handlers, no
 // destructors, no other thread runs any further.
 [[noreturn]] void terminate_process_now(int status);

@@ -8,9 +8,11 @@
 #include "platform/process.h"
 #include "platform/streams.h"
 
-int FakeRunner::run_engine_command(const std::string& command, std::vector<std::string>& lines, bool show,
+int FakeRunner::run_engine_command(const EngineCommand& engine_command, std::vector<std::string>& lines, bool show,
                                    int& exit_status) {
+  std::string command = render_posix(engine_command);
   commands.push_back(command);
+  arguments.push_back(engine_command.arguments());
   shows.push_back(show);
   lines.clear();
   exit_status = 0;

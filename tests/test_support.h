@@ -25,7 +25,8 @@ class FakeClock final : public Clock {
 };
 
 // Records every command and answers from a script of replies, matched by
-// the command's first words; unmatched commands get an empty reply and 0.
+// the beginning of the command's shell text; unmatched commands get an
+// empty reply and 0.
 class FakeRunner final : public EngineRunner {
  public:
   struct Reply {
@@ -50,12 +51,13 @@ class FakeRunner final : public EngineRunner {
     replies_.push_back({prefix, result, std::move(lines), exit_status});
   }
 
-  ENGINE_TYPE engine_type() const override { return type_; }
+  const EngineDialect& dialect() const override { return engine_dialect(type_); }
   using EngineRunner::run_engine_command;
-  int run_engine_command(const std::string& command, std::vector<std::string>& lines, bool show,
+  int run_engine_command(const EngineCommand& command, std::vector<std::string>& lines, bool show,
                          int& exit_status) override;
 
-  std::vector<std::string> commands;
+  std::vector<std::string> commands;                 // as the engine shell would read them
+  std::vector<std::vector<std::string>> arguments;   // the words the engine would receive
   std::vector<bool> shows;
 
  private:

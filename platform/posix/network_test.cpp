@@ -2,6 +2,6 @@
 
 namespace platform {
 
-std::string ping_command(const std::string& host) { return "ping -c 1 -W 5 " + host + " 2>&1"; }
+std::vector<std::string> ping_arguments(const std::string& host) { return {"ping", "-c", "1", "-W", "5", host}; }
 
 }  // namespace platform

@@ -73,7 +73,7 @@ class PosixPipedProcess final : public PipedProcess {
 
 // Starts argv with its standard input on one pipe and its output and error
 // on another, in this process's directory and environment.
-std::unique_ptr<PipedProcess> start_with_pipes(const char* const* argv) {
+std::unique_ptr<PipedProcess> start_with_pipes(const char* path, const char* const* argv) {
   int command[2], reply[2];
   if (::pipe2(command, O_CLOEXEC) != 0) return nullptr;
   unique_fd command_read(command[0]), command_write(command[1]);
@@ -86,7 +86,7 @@ std::unique_ptr<PipedProcess> start_with_pipes(const char* const* argv) {
     if (::dup2(command_read.get(), 0) < 0 || ::dup2(reply_write.get(), 1) < 0 || ::dup2(reply_write.get(), 2) < 0) {
       ::_exit(127);
     }
-    ::execv(argv[0], const_cast<char* const*>(argv));
+    ::execv(path, const_cast<char* const*>(argv));
     ::_exit(127);
   }
   return std::make_unique<PosixPipedProcess>(pid, std::move(command_write), std::move(command_read),
@@ -95,17 +95,22 @@ std::unique_ptr<PipedProcess> start_with_pipes(const char* const* argv) {
 
 std::unique_ptr<PipedProcess> start_shell() {
   const char* argv[] = {"/bin/sh", nullptr};
-  return start_with_pipes(argv);
+  return start_with_pipes(argv[0], argv);
 }
 
 }  // namespace
 
-std::unique_ptr<PipedProcess> PipedProcess::start(const std::string& command_line) {
-  const char* argv[] = {"/bin/sh", "-c", command_line.c_str(), nullptr};
-  return start_with_pipes(argv);
+std::unique_ptr<PipedProcess> PipedProcess::start(const std::string& path, const std::vector<std::string>& argv) {
+  if (argv.empty()) return nullptr;
+  std::vector<const char*> pointers;
+  for (const auto& argument : argv) pointers.push_back(argument.c_str());
+  pointers.push_back(nullptr);
+  return start_with_pipes(path.c_str(), pointers.data());
 }
 
-std::unique_ptr<PipedProcess> PipedProcess::start_distro_shell(const std::string&) { return start_shell(); }
+std::unique_ptr<PipedProcess> PipedProcess::start_distro_shell(const std::vector<std::string>&) {
+  return start_shell();
+}
 
 int PipedProcess::prepare_wsl_launch(std::string&) { return 0; }
 

@@ -59,6 +59,8 @@ std::string own_executable_path() {
   return std::string(path, static_cast<std::size_t>(length));
 }
 
+void restrict_program_search() {}
+
 void terminate_process_now(int status) { ::_exit(status); }
 
 }  // namespace platform

@@ -7,30 +7,10 @@
 #include <mutex>
 
 #include "platform/win32/unique_handle.h"
+#include "platform/windows_arguments.h"
 
 namespace platform {
 namespace {
-
-// One argument as the C runtime of the child will read it back.
-std::string quoted(const std::string& argument) {
-  if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
-  std::string out = "\"";
-  std::size_t backslashes = 0;
-  for (char c : argument) {
-    if (c == '\\') {
-      ++backslashes;
-    } else if (c == '"') {
-      out.append(backslashes * 2 + 1, '\\');
-      backslashes = 0;
-    } else {
-      out.append(backslashes, '\\');
-      backslashes = 0;
-    }
-    if (c != '\\') out += c;
-  }
-  out.append(backslashes * 2, '\\');
-  return out + "\"";
-}
 
 class WindowsChildProcess final : public ChildProcess {
  public:
@@ -75,8 +55,7 @@ BOOL WINAPI on_control(DWORD) {
 
 std::unique_ptr<ChildProcess> ChildProcess::start(const std::vector<std::string>& argv, const std::string& directory) {
   if (argv.empty()) return nullptr;
-  std::string line;
-  for (const auto& argument : argv) line += (line.empty() ? "" : " ") + quoted(argument);
+  std::string line = windows_command_line(argv);
   std::vector<char> text(line.begin(), line.end());
   text.push_back('\0');
   STARTUPINFOA startup{};

@@ -2,6 +2,6 @@
 
 namespace platform {
 
-std::string ping_command(const std::string& host) { return "ping -n 1 " + host; }
+std::vector<std::string> ping_arguments(const std::string& host) { return {"PING.EXE", "-n", "1", host}; }
 
 }  // namespace platform

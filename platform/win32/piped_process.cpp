@@ -5,7 +5,9 @@
 
 #include <vector>
 
+#include "platform/program_run.h"
 #include "platform/win32/unique_handle.h"
+#include "platform/windows_arguments.h"
 
 namespace platform {
 
@@ -99,10 +101,11 @@ class WindowsPipedProcess final : public PipedProcess {
 
 }  // namespace
 
-std::unique_ptr<PipedProcess> PipedProcess::start(const std::string& command_line) {
+std::unique_ptr<PipedProcess> PipedProcess::start(const std::string& path, const std::vector<std::string>& argv) {
+  if (path.empty() || argv.empty()) return nullptr;
   ShellPipes pipes;
   if (!pipes.make(nullptr)) return nullptr;
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_FORCEOFFFEEDBACK | STARTF_USESTDHANDLES;
   startup.wShowWindow = SW_HIDE;
@@ -110,22 +113,27 @@ std::unique_ptr<PipedProcess> PipedProcess::start(const std::string& command_lin
   startup.hStdOutput = pipes.shell_stdout;
   startup.hStdError = pipes.shell_stdout;
   PROCESS_INFORMATION info{};
-  std::vector<char> line(command_line.begin(), command_line.end());
-  line.push_back('\0');
-  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                        &info)) {
+  std::wstring application = to_wide_string(path);
+  std::wstring line = to_wide_string(windows_command_line(argv));
+  // The program is named by its full path: nothing is searched for, least
+  // of all in the current directory.
+  if (!::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &info)) {
     return nullptr;
   }
+  ::CloseHandle(info.hThread);
   return std::make_unique<WindowsPipedProcess>(pipes, info.hProcess);
 }
 
-std::unique_ptr<PipedProcess> PipedProcess::start_distro_shell(const std::string& wsl_command_line) {
-  return start(wsl_command_line);
+std::unique_ptr<PipedProcess> PipedProcess::start_distro_shell(const std::vector<std::string>& wsl_argv) {
+  return start(system_program("wsl.exe"), wsl_argv);
 }
 
 int PipedProcess::prepare_wsl_launch(std::string& error_text) {
   if (wsl_launch != nullptr) return 0;
-  HMODULE library = ::LoadLibraryA("wslapi.dll");
+  // From the system directory only: a library of that name in the slot
+  // must never be loaded.
+  HMODULE library = ::LoadLibraryExW(L"wslapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (library == nullptr) {
     error_text = "Can't load wslapi.dll";
     return -1;

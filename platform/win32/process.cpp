@@ -34,6 +34,15 @@ std::string own_executable_path() {
   return std::string(path, length);
 }
 
+void restrict_program_search() {
+  // Children (and their children) skip the current directory when they
+  // look for a program; this process loads libraries from the system's
+  // directories and its own, never from the current one.
+  ::SetEnvironmentVariableW(L"NoDefaultCurrentDirectoryInExePath", L"1");
+  ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+  ::SetDllDirectoryW(L"");
+}
+
 void terminate_process_now(int status) {
   ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(status));
   ::ExitProcess(static_cast<UINT>(status));

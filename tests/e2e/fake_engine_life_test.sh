@@ -40,11 +40,12 @@ chmod +x "$BIN_DIR/ping"
 
 run_quayside '$(touch x)' 'a"b' '`touch y`'
 expect_eq "exit status" 0 "$status"
-expect_eq "engine commands" 'ps|--all|--filter|name=^corvo$|--format|{{.Names}}|{{.Status}}|
+expect_eq "engine commands" "$(sed "s|@SLOT@|$JOB_DIR|" <<'EXPECTED'
+ps|--all|--filter|name=^corvo$|--format|{{.Names}}|{{.Status}}|
 images|
 build|.|--retry|0|-t|corvo|-f|Dockerfile|--pull=never|
 build|.|--retry|0|-t|corvo|-f|Dockerfile|--pull=never|
-create|--name|corvo|-v|./:/app|-e|ARGS= $(touch x) a"b `touch y`|-v|/data/my cache:/cache|-v|/plain:/plain|-p|8080:80|--gpus|all|--shm-size=1g|--log-driver=k8s-file|corvo|
+create|--name|corvo|-v|@SLOT@/:/app|-e|ARGS= $(touch x) a"b `touch y`|-v|/data/my cache:/cache|-v|/plain:/plain|-p|8080:80|--gpus|all|--shm-size=1g|--log-driver=k8s-file|corvo|
 start|corvo|
 ps|--all|-f|name=corvo|
 stats|--no-stream|--format|{{.CPUPerc}} {{.MemUsage}}|corvo|
@@ -53,7 +54,9 @@ stats|--no-stream|--format|{{.CPUPerc}} {{.MemUsage}}|corvo|
 ps|--all|-f|name=corvo|
 logs|corvo|
 container|rm|corvo|
-image|rm|corvo|' "$(cat "$FAKE_ENGINE_LOG")"
+image|rm|corvo|
+EXPECTED
+)" "$(cat "$FAKE_ENGINE_LOG")"
 if [ -e "$JOB_DIR/x" ] || [ -e "$JOB_DIR/y" ]; then fail "a job argument ran as a command"; fi
 expect_eq "the container's ARGS" ' $(touch x) a"b `touch y`' "$(cat "$FAKE_ENGINE_STATE/args")"
 expect_log_has "build cmd output indicates disconnection"

@@ -1,4 +1,4 @@
-#include "driver/engine_json.h"
+#include "engine/engine_json.h"
 
 #include <cstdio>
 

@@ -1,0 +1,261 @@
+#include "engine/engine_dialect.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "engine/engine_json.h"
+#include "lib/text_util.h"
+
+CONTAINER_STATE state_from_text(const char* text) {
+  if (find_nocase(text, "created") != nullptr) return CONTAINER_CREATED;
+  if (find_nocase(text, "running") != nullptr) return CONTAINER_RUNNING;
+  if (find_nocase(text, "paused") != nullptr) return CONTAINER_PAUSED;
+  if (find_nocase(text, "exited") != nullptr) return CONTAINER_EXITED;
+  return CONTAINER_OTHER;
+}
+
+EngineCommand EngineDialect::build(const BuildSpec& spec) const {
+  EngineCommand command{"build"};
+  command.add_quoted(spec.context_dir).add_all(build_options());
+  command.add("-t").add(spec.image).add("-f").add(spec.recipe_file).add_all(spec.extra_args);
+  return command;
+}
+
+CommandWord EngineDialect::mount_source(const std::string& below_slot) const {
+  // The engine shell expands the slot directory, so the engine sees an
+  // absolute source: older clients refuse a relative one.
+  std::string rest = below_slot.empty() ? "/" : "/" + below_slot + "/";
+  return CommandWord{{{WordPart::slot_dir, ""}, {WordPart::quoted, rest}}};
+}
+
+namespace {
+
+// "SOURCE:TARGET" with the target shown in double quotes.
+CommandWord bind_mount(CommandWord source, const std::string& target) {
+  source.parts.push_back({WordPart::plain, ":"});
+  source.parts.push_back({WordPart::quoted, target});
+  return source;
+}
+
+}  // namespace
+
+EngineCommand EngineDialect::create(const CreateSpec& spec) const {
+  EngineCommand command{"create", "--name", spec.container, "-v"};
+  command.add_word(bind_mount(mount_source(""), spec.workdir));
+  if (!spec.project_target.empty()) {
+    command.add("-v").add_word(bind_mount(mount_source(spec.project_source), spec.project_target));
+  }
+  if (!spec.job_args.empty()) {
+    // One environment variable: every argument after one blank.
+    std::string value;
+    for (const auto& argument : spec.job_args) value += " " + argument;
+    command.add("-e").add_word(CommandWord{{{WordPart::plain, "ARGS="}, {WordPart::quoted, value}}});
+  }
+  for (const auto& m : spec.mounts) command.add("-v").add(m);
+  for (const auto& p : spec.portmaps) command.add("-p").add(p);
+  if (spec.cpus > 1.0) {
+    char cpus[64];
+    std::snprintf(cpus, sizeof cpus, "%f", spec.cpus);
+    command.add("--cpus").add(cpus);
+  }
+  if (spec.gpus) command.add("--gpus").add("all");
+  if (spec.host_port != 0 && spec.guest_port != 0) {
+    command.add("-p").add(std::to_string(spec.host_port) + ":" + std::to_string(spec.guest_port));
+  }
+  command.add_all(spec.extra_args).add_all(create_options());
+  return command.add(spec.image);
+}
+
+bool EngineDialect::image_listed(const std::vector<std::string>& lines, const std::string& image) const {
+  const std::string listed = image + " ";
+  for (const auto& line : lines) {
+    if (line.find(listed) != std::string::npos) return true;
+  }
+  return false;
+}
+
+namespace {
+
+// Docker and Podman: text replies in a given format or the default table.
+class TextReplyDialect : public EngineDialect {
+ public:
+  EngineCommand state_query(const std::string& container) const override {
+    EngineCommand command{"ps", "--all", "--filter"};
+    return command.add_quoted("name=^" + container + "$").add("--format").add_quoted("{{.Names}}|{{.Status}}");
+  }
+
+  EngineCommand poll_query(const std::string& container) const override {
+    return EngineCommand{"ps", "--all", "-f"}.add_quoted("name=" + container);
+  }
+
+  EngineCommand stats_query(const std::string& container) const override {
+    EngineCommand command{"stats", "--no-stream", "--format"};
+    return command.add_quoted("{{.CPUPerc}} {{.MemUsage}}").add(container);
+  }
+
+  int read_state(const std::vector<std::string>& lines, const std::string& container,
+                 CONTAINER_STATE& state) const override {
+    state = CONTAINER_ABSENT;
+    for (const auto& full_line : lines) {
+      std::string line = full_line.substr(0, 1023);
+      if (line.find(container) == std::string::npos) continue;
+      std::size_t bar = line.find('|');
+      if (bar == std::string::npos) return 0;
+      std::string state_text = line.substr(bar + 1);
+      std::fprintf(stderr, "container state: %s\n", state_text.c_str());
+      state = state_from_text(state_text.c_str());
+      return 0;
+    }
+    return 0;
+  }
+
+  POLL_OUTCOME read_poll(const std::vector<std::string>& lines, const std::string& container,
+                         int& exit_code) const override {
+    for (const auto& line : lines) {
+      // Only our own container's line counts, not one whose name extends ours.
+      if (last_field(line) != container) continue;
+      static const std::string kExited = "Exited (";
+      std::size_t marker = line.find(kExited);
+      if (marker == std::string::npos) return POLL_RUNNING;
+      if (!read_exit_code(line, marker + kExited.size(), exit_code)) {
+        std::fprintf(stderr, "can't read exit code in: %s", line.c_str());
+        return POLL_FAILED;
+      }
+      return POLL_EXITED;
+    }
+    std::fputs("Container name not found in ps output; quitting\n", stderr);
+    return POLL_FAILED;
+  }
+
+  StatsReading read_stats(const std::vector<std::string>& lines, double& percent, double& amount,
+                          char& unit) const override {
+    if (lines.empty()) return StatsReading::nothing;
+    for (const auto& line : lines) {
+      if (std::sscanf(line.c_str(), "%lf%% %lf%c", &percent, &amount, &unit) == 3) return StatsReading::ok;
+    }
+    return StatsReading::unreadable;
+  }
+
+ private:
+  // Reads the number between "Exited (" and the next ')'. False when there
+  // is no ')' or no number before it.
+  static bool read_exit_code(const std::string& line, std::size_t after_marker, int& code) {
+    std::size_t close = line.find(')', after_marker);
+    if (close == std::string::npos) return false;
+    std::string inside = line.substr(after_marker, close - after_marker);
+    char* end = nullptr;
+    long value = std::strtol(inside.c_str(), &end, 10);
+    if (end == inside.c_str()) return false;
+    code = static_cast<int>(value);
+    return true;
+  }
+
+  // The last blank-separated field of a line: the NAMES column of "ps".
+  static std::string last_field(const std::string& line) {
+    std::size_t end = line.find_last_not_of(" \t\r\n");
+    if (end == std::string::npos) return {};
+    std::size_t start = line.find_last_of(" \t", end);
+    std::size_t first = start == std::string::npos ? 0 : start + 1;
+    return line.substr(first, end - first + 1);
+  }
+};
+
+class DockerDialect final : public TextReplyDialect {
+ public:
+  ENGINE_TYPE type() const override { return ENGINE_DOCKER; }
+};
+
+class PodmanDialect final : public TextReplyDialect {
+ public:
+  ENGINE_TYPE type() const override { return ENGINE_PODMAN; }
+
+ protected:
+  // A failed pull is not tried again behind the job's back.
+  std::vector<std::string> build_options() const override { return {"--retry", "0"}; }
+  // Logs kept in a file that "logs" can read after the container exited.
+  std::vector<std::string> create_options() const override { return {"--log-driver=k8s-file"}; }
+};
+
+// The WSL containers tool: run directly, JSON replies.
+class WslcDialect final : public EngineDialect {
+ public:
+  ENGINE_TYPE type() const override { return ENGINE_WSLC; }
+  bool builds_serialised() const override { return true; }
+
+  EngineCommand state_query(const std::string& container) const override {
+    return EngineCommand{"ps", "--all", "--filter"}.add_quoted("name=" + container).add("--format").add("json");
+  }
+  EngineCommand poll_query(const std::string& container) const override { return state_query(container); }
+  EngineCommand stats_query(const std::string& container) const override {
+    return {"stats", "--format", "json", container};
+  }
+
+  int read_state(const std::vector<std::string>& lines, const std::string&, CONTAINER_STATE& state) const override {
+    state = CONTAINER_ABSENT;
+    if (lines.empty()) return 0;
+    nlohmann::json document;
+    if (!parse_json_line(lines[0], "failed to parse ps output %s: %s\n", document)) return -1;
+    std::string state_text;
+    if (!string_member(document, "State", state_text)) {
+      std::fprintf(stderr, "No State in %s\n", lines[0].c_str());
+      return -1;
+    }
+    state = state_from_text(state_text.c_str());
+    return 0;
+  }
+
+  POLL_OUTCOME read_poll(const std::vector<std::string>& lines, const std::string&, int& exit_code) const override {
+    if (lines.empty()) return POLL_FAILED;
+    nlohmann::json document;
+    if (!parse_json_line(lines[0], "poll: failed to parse ps output %s: %s\n", document)) return POLL_FAILED;
+    std::string status;
+    if (!string_member(document, "Status", status)) {
+      std::fprintf(stderr, "No Status in %s\n", lines[0].c_str());
+      return POLL_FAILED;
+    }
+    int code = 0;
+    if (std::sscanf(status.c_str(), "Exited (%d)", &code) == 1) {
+      exit_code = code;
+      return POLL_EXITED;
+    }
+    return POLL_RUNNING;
+  }
+
+  StatsReading read_stats(const std::vector<std::string>& lines, double& percent, double& amount,
+                          char& unit) const override {
+    if (lines.empty()) return StatsReading::nothing;
+    nlohmann::json document;
+    if (!parse_json_line(lines[0], "stats: failed to parse %s: %s\n", document)) return StatsReading::bad_document;
+    std::string text;
+    if (!string_member(document, "CPUPerc", text)) {
+      std::fprintf(stderr, "status: missing CPU in %s\n", lines[0].c_str());
+    } else {
+      std::sscanf(text.c_str(), "%lf", &percent);
+    }
+    if (!string_member(document, "MemUsage", text)) {
+      std::fprintf(stderr, "status: missing mem in %s\n", lines[0].c_str());
+    } else if (std::sscanf(text.c_str(), "%lf%c", &amount, &unit) < 2) {
+      unit = '\0';
+    }
+    return StatsReading::ok;
+  }
+
+ protected:
+  // The tool is started without a shell: the slot directory is ".".
+  CommandWord mount_source(const std::string& below_slot) const override {
+    return CommandWord{{{WordPart::quoted, below_slot.empty() ? "./" : "./" + below_slot + "/"}}};
+  }
+};
+
+}  // namespace
+
+const EngineDialect& engine_dialect(int type) {
+  static const DockerDialect docker;
+  static const PodmanDialect podman;
+  static const WslcDialect wslc;
+  switch (type) {
+    case ENGINE_PODMAN: return podman;
+    case ENGINE_WSLC: return wslc;
+    default: return docker;
+  }
+}

@@ -1,0 +1,101 @@
+// The words of every engine command and the readers of every reply, one
+// dialect per engine: Docker, Podman and the WSL containers tool. Chosen
+// once when the engine connection is set up; the job driver asks its
+// dialect and never tests which engine it has. Constant objects, free of
+// state: any thread may use them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/container_status.h"
+#include "engine/engine_command.h"
+#include "engine/engine_type.h"
+
+// What an image build needs.
+struct BuildSpec {
+  std::string context_dir;
+  std::string image;
+  std::string recipe_file;
+  std::vector<std::string> extra_args;  // the job's own build options, one word each
+};
+
+// What a container needs at creation.
+struct CreateSpec {
+  std::string container;
+  std::string image;
+  std::string workdir;          // where the slot directory is mounted
+  std::string project_source;   // the project directory, relative to the slot directory
+  std::string project_target;   // where it is mounted; empty: not mounted
+  std::vector<std::string> job_args;
+  std::vector<std::string> mounts;
+  std::vector<std::string> portmaps;
+  double cpus = 0;              // a CPU limit when above 1
+  bool gpus = false;
+  int host_port = 0;            // with guest_port: a port map when both are set
+  int guest_port = 0;
+  std::vector<std::string> extra_args;  // the job's own create options, one word each
+};
+
+// How a stats reply read.
+enum class StatsReading {
+  ok,            // percent, amount and unit were read (the unit may be '\0')
+  nothing,       // the reply was empty
+  unreadable,    // no line had the figures
+  bad_document,  // a malformed reply, already reported on standard error
+};
+
+class EngineDialect {
+ public:
+  virtual ~EngineDialect() = default;
+
+  virtual ENGINE_TYPE type() const = 0;
+  const char* program() const { return engine_program_name(type()); }
+  const char* display_name() const { return engine_display_name(type()); }
+
+  // Whether image builds of all jobs on the machine take turns.
+  virtual bool builds_serialised() const { return false; }
+
+  EngineCommand images() const { return {"images"}; }
+  EngineCommand build(const BuildSpec& spec) const;
+  EngineCommand create(const CreateSpec& spec) const;
+  // "start", "pause", "unpause" or "kill" of the container.
+  EngineCommand container_op(const char* op, const std::string& container) const { return {op, container}; }
+  virtual EngineCommand state_query(const std::string& container) const = 0;
+  virtual EngineCommand poll_query(const std::string& container) const = 0;
+  virtual EngineCommand stats_query(const std::string& container) const = 0;
+  EngineCommand logs(const std::string& container) const { return {"logs", container}; }
+  EngineCommand container_rm(const std::string& container) const { return {"container", "rm", container}; }
+  EngineCommand image_rm(const std::string& image) const { return {"image", "rm", image}; }
+
+  // Whether the "images" reply lists the image: a line holding its name
+  // followed by a blank.
+  bool image_listed(const std::vector<std::string>& lines, const std::string& image) const;
+
+  // Reads the state query's reply. Returns 0 with state (CONTAINER_ABSENT
+  // when the container is not listed), or -1 after a message when the
+  // reply can't be read.
+  virtual int read_state(const std::vector<std::string>& lines, const std::string& container,
+                         CONTAINER_STATE& state) const = 0;
+
+  // Reads the poll's reply; on POLL_EXITED exit_code holds the code.
+  virtual POLL_OUTCOME read_poll(const std::vector<std::string>& lines, const std::string& container,
+                                 int& exit_code) const = 0;
+
+  // Reads CPU percent, memory amount and the first letter of its unit.
+  virtual StatsReading read_stats(const std::vector<std::string>& lines, double& percent, double& amount,
+                                  char& unit) const = 0;
+
+ protected:
+  // Options the engine wants on every build, right after the context.
+  virtual std::vector<std::string> build_options() const { return {}; }
+  // Options the engine wants last before the image at creation.
+  virtual std::vector<std::string> create_options() const { return {}; }
+  // The bind-mount source of a directory below the slot directory (empty:
+  // the slot directory itself), ending with '/'.
+  virtual CommandWord mount_source(const std::string& below_slot) const;
+};
+
+// The dialect of the engine type: Podman for 2, the WSL containers tool for
+// 3, Docker's for any other value.
+const EngineDialect& engine_dialect(int type);

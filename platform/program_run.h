@@ -1,0 +1,26 @@
+// Programs started by their path with an argument vector, without any
+// command interpreter, and their output read back. Main thread only.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// The full path of a program found in the absolute directories of PATH;
+// relative entries, and so the current directory, are never searched.
+// Empty when none holds it.
+std::string find_on_path(const std::string& name);
+
+// The full path of a program of the operating system: in the system
+// directory on Windows ("wsl.exe", "PING.EXE"); found on PATH elsewhere.
+std::string system_program(const std::string& name);
+
+// Runs the program at path with argv (argv[0] is the name it is given),
+// standard input empty, standard output and error joined into output, and
+// waits for it to end. Returns true with exit_status (-1 when it did not
+// exit normally), or false when it can't be started.
+bool run_program(const std::string& path, const std::vector<std::string>& argv, std::string& output,
+                 int& exit_status);
+
+}  // namespace platform

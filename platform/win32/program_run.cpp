@@ -1,0 +1,93 @@
+#include "platform/program_run.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "platform/win32/unique_handle.h"
+#include "platform/windows_arguments.h"
+
+namespace platform {
+namespace {
+
+bool is_absolute(const std::string& dir) {
+  return (dir.size() >= 3 && dir[1] == ':' && (dir[2] == '\\' || dir[2] == '/')) ||
+         (dir.size() >= 2 && dir[0] == '\\' && dir[1] == '\\');
+}
+
+bool is_file(const std::string& path) {
+  DWORD attributes = ::GetFileAttributesW(to_wide_string(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+}  // namespace
+
+std::string find_on_path(const std::string& name) {
+  if (name.empty() || name.find_first_of("\\/:") != std::string::npos) return {};
+  const char* path = std::getenv("PATH");
+  std::string entries = path != nullptr ? path : "";
+  std::size_t start = 0;
+  while (start <= entries.size()) {
+    std::size_t end = entries.find(';', start);
+    if (end == std::string::npos) end = entries.size();
+    std::string dir = entries.substr(start, end - start);
+    start = end + 1;
+    if (dir.size() >= 2 && dir.front() == '"' && dir.back() == '"') dir = dir.substr(1, dir.size() - 2);
+    if (!is_absolute(dir)) continue;
+    if (dir.back() != '\\' && dir.back() != '/') dir += '\\';
+    if (is_file(dir + name)) return dir + name;
+  }
+  return {};
+}
+
+std::string system_program(const std::string& name) {
+  char dir[MAX_PATH + 1];
+  UINT length = ::GetSystemDirectoryA(dir, sizeof dir);
+  if (length == 0 || length > MAX_PATH) return {};
+  return std::string(dir, length) + "\\" + name;
+}
+
+bool run_program(const std::string& path, const std::vector<std::string>& argv, std::string& output,
+                 int& exit_status) {
+  output.clear();
+  exit_status = -1;
+  if (path.empty() || argv.empty()) return false;
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE read_raw = nullptr, write_raw = nullptr;
+  if (!::CreatePipe(&read_raw, &write_raw, &inherit, 0)) return false;
+  unique_handle read_end(read_raw), write_end(write_raw);
+  ::SetHandleInformation(read_end.get(), HANDLE_FLAG_INHERIT, 0);
+  unique_handle input(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                    OPEN_EXISTING, 0, nullptr));
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+  startup.wShowWindow = SW_HIDE;
+  startup.hStdInput = input.get();
+  startup.hStdOutput = write_end.get();
+  startup.hStdError = write_end.get();
+  PROCESS_INFORMATION info{};
+  std::wstring application = to_wide_string(path);
+  std::wstring line = to_wide_string(windows_command_line(argv));
+  // The program is named by its full path: nothing is searched for, least
+  // of all in the current directory.
+  if (!::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &info)) {
+    return false;
+  }
+  unique_handle process(info.hProcess), thread(info.hThread);
+  write_end.reset();
+  input.reset();
+  char chunk[65536];
+  for (;;) {
+    DWORD got = 0;
+    if (!::ReadFile(read_end.get(), chunk, sizeof chunk, &got, nullptr) || got == 0) break;
+    output.append(chunk, got);
+  }
+  ::WaitForSingleObject(process.get(), INFINITE);
+  DWORD code = 0;
+  if (::GetExitCodeProcess(process.get(), &code)) exit_status = static_cast<int>(code);
+  return true;
+}
+
+}  // namespace platform
