@@ -92,3 +92,30 @@ TEST_F(JobConfigTest, SyntaxAndTypeErrorsFail) {
     EXPECT_EQ(log, c.log) << c.text;
   }
 }
+
+TEST_F(JobConfigTest, OptionsSplitIntoWordsAndValuesTheEngineCantTakeAreRefused) {
+  EXPECT_EQ(parse("create_args = \"--shm-size=1g -e 'A=x y'\"\nbuild_args = \"--pull=never\"\n"), 0);
+  EXPECT_EQ(config.create_arg_words, (std::vector<std::string>{"--shm-size=1g", "-e", "A=x y"}));
+  EXPECT_EQ(config.build_arg_words, (std::vector<std::string>{"--pull=never"}));
+  struct {
+    const char* text;
+    const char* log;
+  } cases[] = {
+      {"create_args = \"--rm; touch x\"\n", "bad create_args: --rm; touch x\n   shell operator\n"},
+      {"create_args = \"-e 'A\"\n", "bad create_args: -e 'A\n   unbalanced quote\n"},
+      {"build_args = \"--build-arg X=$(id)\"\n", "bad build_args: --build-arg X=$(id)\n   command substitution\n"},
+      // "@" stands for a NUL byte in the file.
+      {"workdir = \"/app@x\"\n", "bad workdir: /app\\0x\n   NUL byte\n"},
+      {"project_dir_mount = '@'\n", "bad project_dir_mount: \\0\n   NUL byte\n"},
+      {"mount = [\"/a:/a\", \"/b@:/b\"]\n", "bad mount: /b\\0:/b\n   NUL byte\n"},
+      {"portmap = [\"80@:80\"]\n", "bad portmap: 80\\0:80\n   NUL byte\n"},
+  };
+  for (const auto& c : cases) {
+    std::string text = c.text;
+    for (char& ch : text) {
+      if (ch == '@') ch = '\0';
+    }
+    EXPECT_EQ(parse(text), 1) << c.text;
+    EXPECT_EQ(log, c.log) << c.text;
+  }
+}

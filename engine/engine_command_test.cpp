@@ -1,0 +1,77 @@
+// Engine commands as words, and how they are shown to the engine shell.
+#include "engine/engine_command.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/engine_dialect.h"
+
+TEST(EngineCommand, ValuesAreQuotedOnlyWhereTheShellWouldReadThem) {
+  struct {
+    std::string text;
+    std::string plain;   // as a plain word
+    std::string quoted;  // as a word shown in double quotes
+  } cases[] = {
+      {"/a:/b:ro", "/a:/b:ro", "\"/a:/b:ro\""},
+      {"80:80", "80:80", "\"80:80\""},
+      {"/my dir:/b", "'/my dir:/b'", "\"/my dir:/b\""},
+      {"it's", "'it'\\''s'", "\"it's\""},
+      {"$(id)", "'$(id)'", "'$(id)'"},
+      {"`id`", "'`id`'", "'`id`'"},
+      {"a\"b", "'a\"b'", "'a\"b'"},
+      {"c\\d", "'c\\d'", "'c\\d'"},
+      {"name=^x$", "'name=^x$'", "\"name=^x$\""},
+      {"$HOME", "'$HOME'", "'$HOME'"},
+      {"a;b&c|d", "'a;b&c|d'", "\"a;b&c|d\""},
+      {"line\nend", "'line\nend'", "'line\nend'"},
+      {"wow!", "'wow!'", "'wow!'"},
+      {"~", "'~'", "\"~\""},
+      {"", "''", "\"\""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(render_posix(EngineCommand{}.add(c.text)), c.plain) << c.text;
+    EXPECT_EQ(render_posix(EngineCommand{}.add_quoted(c.text)), c.quoted) << c.text;
+  }
+}
+
+TEST(EngineCommand, TheSlotDirectoryIsTheShellsOwnAndDotWithoutOne) {
+  CommandWord plain_mount{{{WordPart::slot_dir, ""}, {WordPart::quoted, "/x/"}, {WordPart::plain, ":"},
+                           {WordPart::quoted, "/app"}}};
+  CommandWord odd_mount{{{WordPart::slot_dir, ""}, {WordPart::quoted, "/$(id)/"}}};
+  EngineCommand command;
+  command.add("-v").add_word(plain_mount).add_word(odd_mount);
+  EXPECT_EQ(render_posix(command), "-v \"$PWD/x/\":\"/app\" \"$PWD\"'/$(id)/'");
+  EXPECT_EQ(command.arguments(), (std::vector<std::string>{"-v", "./x/:/app", "./$(id)/"}));
+}
+
+TEST(EngineCommand, NulBytesAreFound) {
+  EXPECT_FALSE(EngineCommand({"a", "b"}).has_nul());
+  EXPECT_TRUE(EngineCommand({"a", std::string("b\0c", 3)}).has_nul());
+}
+
+TEST(EngineDialect, CommandsOfEachEngine) {
+  struct {
+    ENGINE_TYPE engine;
+    std::string state, poll, stats;
+  } cases[] = {
+      {ENGINE_DOCKER, "ps --all --filter \"name=^c$\" --format \"{{.Names}}|{{.Status}}\"",
+       "ps --all -f \"name=c\"", "stats --no-stream --format \"{{.CPUPerc}} {{.MemUsage}}\" c"},
+      {ENGINE_PODMAN, "ps --all --filter \"name=^c$\" --format \"{{.Names}}|{{.Status}}\"",
+       "ps --all -f \"name=c\"", "stats --no-stream --format \"{{.CPUPerc}} {{.MemUsage}}\" c"},
+      {ENGINE_WSLC, "ps --all --filter \"name=c\" --format json", "ps --all --filter \"name=c\" --format json",
+       "stats --format json c"},
+  };
+  for (const auto& c : cases) {
+    const EngineDialect& dialect = engine_dialect(c.engine);
+    EXPECT_EQ(dialect.type(), c.engine);
+    EXPECT_EQ(render_posix(dialect.state_query("c")), c.state) << c.engine;
+    EXPECT_EQ(render_posix(dialect.poll_query("c")), c.poll) << c.engine;
+    EXPECT_EQ(render_posix(dialect.stats_query("c")), c.stats) << c.engine;
+    EXPECT_EQ(render_posix(dialect.container_op("pause", "c")), "pause c");
+    EXPECT_EQ(render_posix(dialect.logs("c")), "logs c");
+    EXPECT_EQ(render_posix(dialect.container_rm("c")), "container rm c");
+    EXPECT_EQ(render_posix(dialect.image_rm("i")), "image rm i");
+  }
+  EXPECT_TRUE(engine_dialect(ENGINE_WSLC).builds_serialised());
+  EXPECT_FALSE(engine_dialect(ENGINE_PODMAN).builds_serialised());
+  EXPECT_EQ(engine_dialect(7).type(), ENGINE_DOCKER);
+}
