@@ -88,4 +88,32 @@ expect_log_has "can't parse config file"
 expect_eq "no engine command for a bad job.toml" "" "$(cat "$FAKE_ENGINE_LOG")"
 rm "$JOB_DIR/job.toml"
 
+# Free-form options that a shell would run, or a value no process argument
+# can carry, are configuration errors found before the engine is touched.
+bad_values=('create_args = "--rm; touch pwned"\n' "build_args = \"-t '\"\n" 'workdir = "/app\000x"\n')
+for toml in "${bad_values[@]}"; do
+  : > "$FAKE_ENGINE_LOG"
+  printf "$toml" > "$JOB_DIR/job.toml"
+  run_quayside
+  expect_eq "exit status of: $toml" 1 "$status"
+  grep -q "^bad [a-z_]*: " "$WORK/log" || fail "no bad-value message for: $toml"
+  expect_eq "no engine command for: $toml" "" "$(cat "$FAKE_ENGINE_LOG")"
+done
+rm "$JOB_DIR/job.toml"
+
+# The recipe file and the job's arguments reach the tool as single words,
+# without a command interpreter.
+: > "$FAKE_ENGINE_LOG"
+install_fake_engine wslc.exe '
+case "$1" in
+  ps) if [ -e "$FAKE_ENGINE_STATE/started" ]; then echo "{\"State\":\"exited\",\"Status\":\"Exited (0) now\"}"; fi ;;
+  start) touch "$FAKE_ENGINE_STATE/started" ;;
+esac'
+rm -f "$FAKE_ENGINE_STATE/started"
+run_quayside --config '$(touch pwned)' --dockerfile 'Dockerfile;touch pwned' 'a&touch pwned' '%PATH%'
+expect_eq "exit status with odd values" 0 "$status"
+expect_eq "build and create words" "build|.|-t|corvo|-f|Dockerfile;touch pwned|
+create|--name|corvo|-v|./:/app|-e|ARGS= a&touch pwned %PATH%|corvo|" "$(grep -E '^(build|create)' "$FAKE_ENGINE_LOG")"
+[ -e "$JOB_DIR/pwned" ] && fail "a value ran as a command"
+
 finish_test
