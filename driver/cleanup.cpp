@@ -12,9 +12,17 @@ void cleanup_container(JOB& job) {
     return;
   }
   const EngineDialect& dialect = job.engine->dialect();
-  job.engine->run_engine_command(dialect.logs(job.job_container), lines, show);
-  std::fputs("stderr from container:\n", stderr);
-  for (const auto& line : lines) std::fputs(line.c_str(), stderr);
+  // The log is copied as it arrives, byte for byte, whatever its size: it
+  // is never held whole.
+  bool started = false;
+  auto copy = [&](std::string_view bytes) {
+    if (!started) std::fputs("stderr from container:\n", stderr);
+    started = true;
+    std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+  };
+  int exit_status = 0;
+  job.engine->stream_engine_command(dialect.logs(job.job_container), copy, show, exit_status);
+  if (!started) std::fputs("stderr from container:\n", stderr);
   std::fputs("stderr end\n", stderr);
   job.engine->run_engine_command(dialect.container_rm(job.job_container), lines, show);
   // An image named in job.toml is not the job's own: it stays.

@@ -5,6 +5,7 @@
 #include "driver/cleanup.h"
 #include "driver/container_op.h"
 #include "driver/container_stats.h"
+#include "platform/files.h"
 
 int poll_client_msgs(JOB& job) {
   CLIENT_STATUS status = job.runtime->client_status();
@@ -52,10 +53,10 @@ void report_progress(JOB& job) {
 }
 
 double read_fraction_done() {
-  std::FILE* file = std::fopen("fraction_done", "r");
-  if (file == nullptr) return 0;
+  // The container writes this file: it may be anything, of any size.
+  std::string text;
+  if (!platform::read_regular_file_start("fraction_done", 64, text)) return 0;
   double value = 0;
-  if (std::fscanf(file, "%lf", &value) != 1) value = 0;
-  std::fclose(file);
+  if (std::sscanf(text.c_str(), "%lf", &value) != 1) value = 0;
   return value;
 }

@@ -75,12 +75,13 @@ int create_container(JOB& job) {
     }
   }
   std::vector<std::string> lines;
-  result = job.engine->run_engine_command(create_command(job), lines, job.verbose() >= 1);
+  int exit_status = 0;
+  result = job.engine->run_engine_command(create_command(job), lines, job.verbose() >= 1, exit_status);
   if (result != 0) {
     std::fprintf(stderr, "create command failed: %d\n", result);
     return result;
   }
-  if (output_has_text(lines, "Error")) {
+  if (exit_status != 0 || output_has_text(lines, "Error")) {
     print_command_output("create", lines);
     return -1;
   }

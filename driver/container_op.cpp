@@ -17,12 +17,13 @@ void print_command_output(const char* name, const std::vector<std::string>& line
 int container_op(JOB& job, const char* op) {
   std::vector<std::string> lines;
   EngineCommand command = job.engine->dialect().container_op(op, job.job_container);
-  int result = job.engine->run_engine_command(command, lines, job.verbose() >= 1);
+  int exit_status = 0;
+  int result = job.engine->run_engine_command(command, lines, job.verbose() >= 1, exit_status);
   if (result != 0) {
     std::fprintf(stderr, "%s command failed: %d\n", op, result);
     return result;
   }
-  if (output_has_text(lines, "Error")) {
+  if (exit_status != 0 || output_has_text(lines, "Error")) {
     print_command_output(op, lines);
     return -1;
   }

@@ -15,5 +15,6 @@ bool output_has_text(const std::vector<std::string>& lines, const char* text);
 void print_command_output(const char* name, const std::vector<std::string>& lines);
 
 // Runs "op job_container". Returns 0; the runner's nonzero result after
-// "%s command failed: %d\n"; or -1 when the engine printed "Error".
+// "%s command failed: %d\n"; or -1 after the engine's words when it exited
+// with a nonzero status or printed "Error".
 int container_op(JOB& job, const char* op);

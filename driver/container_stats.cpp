@@ -16,7 +16,10 @@ void say_once(JOB& job, const char* text) {
 int get_container_stats(JOB& job, CONTAINER_STATS& stats) {
   const EngineDialect& dialect = job.engine->dialect();
   std::vector<std::string> lines;
-  if (job.engine->run_engine_command(dialect.stats_query(job.job_container), lines, job.verbose() >= 2) != 0) {
+  int exit_status = 0;
+  if (job.engine->run_engine_command(dialect.stats_query(job.job_container), lines, job.verbose() >= 2,
+                                     exit_status) != 0 ||
+      exit_status != 0) {
     say_once(job, "stats command failed\n");
     return -1;
   }

@@ -11,17 +11,23 @@
 int image_exists(JOB& job, bool& exists) {
   std::vector<std::string> lines;
   const EngineDialect& dialect = job.engine->dialect();
-  int result = job.engine->run_engine_command(dialect.images(), lines, job.verbose() >= 1);
+  int exit_status = 0;
+  int result = job.engine->run_engine_command(dialect.images(), lines, job.verbose() >= 1, exit_status);
   if (result != 0) return result;
+  // An engine that could not list its images says nothing about ours.
+  if (exit_status != 0) {
+    print_command_output("images", lines);
+    return -1;
+  }
   exists = dialect.image_listed(lines, job.job_image);
   return 0;
 }
 
 bool test_server_reachable() {
   std::vector<std::string> argv = platform::ping_arguments(kReferenceHost);
-  std::string ignored;
   int exit_status = -1;
-  return platform::run_program(platform::system_program(argv[0]), argv, ignored, exit_status) && exit_status == 0;
+  return platform::run_program(platform::system_program(argv[0]), argv, [](std::string_view) {}, exit_status) &&
+         exit_status == 0;
 }
 
 void check_exit_request(JOB& job) {

@@ -1,6 +1,7 @@
 // The process's one connection to its container engine. Set up once by the
-// engine choice, then used by the main thread until the process ends; it is
-// never closed or set up again.
+// engine choice, then used by the main thread until the process ends. The
+// engine shell is replaced only when a command leaves it in an unknown
+// state (no reply within the silence limit, or a failed read).
 #pragma once
 
 #include <string>
@@ -17,6 +18,7 @@ struct DOCKER_CONN final : EngineRunner {
   ENGINE_TYPE engine = ENGINE_UNKNOWN;
   const char* program = nullptr;  // constant text of engine_program_name
   WSL_CMD shell;                  // the shell path only
+  double reply_limit = 600;       // seconds of silence before a reply is given up
 
   // Sets up the engine the distro carries: Docker through the distro's
   // default shell, Podman through "wsl -d". Returns 0, -1 (launch support
@@ -33,20 +35,31 @@ struct DOCKER_CONN final : EngineRunner {
 
   // Direct path (WSL containers): starts the program found on PATH (never
   // in the current directory) with the command's words, without a command
-  // interpreter, its standard error joined to its output; a program that
-  // can't start or exits nonzero gives -1 with "command failed: ..." on
-  // standard error, and its output stays in the list.
+  // interpreter, its standard error joined to its output. A program that
+  // can't be started gives -1 after "command failed: Error -1"; one that
+  // ran gives 0 and its exit status, whatever that is.
   // Shell path (Docker, Podman): writes "program WORDS 2>&1; echo MARKER
   // $?" into the shell, each value quoted once, and reads the reply up to
-  // that command's own marker line, allowing 600 seconds of idle time; a
-  // failed read gives its result after "read_from_pipe() error: ..." and
-  // leaves lines as they were. The engine's own failures come back as its
+  // that command's own marker line. reply_limit seconds without a byte, or
+  // a failed read, give that result after "read_from_pipe() error: ...";
+  // the shell is then ended with everything it started, and a fresh one
+  // serves the next command. The engine's own failures come back as its
   // output and exit status, with result 0.
   // A word holding a NUL byte can't be handed on: -1 after "engine command
-  // holds a NUL byte", nothing is run.
+  // holds a NUL byte", nothing is run. With show the command is printed
+  // first, and after it the output ("command output:").
   using EngineRunner::run_engine_command;
   int run_engine_command(const EngineCommand& command, std::vector<std::string>& lines, bool show,
                          int& exit_status) override;
 
+  // The same, handing the output to sink piece by piece as it arrives,
+  // without keeping it; the output is not echoed.
+  int stream_engine_command(const EngineCommand& command, const OutputSink& sink, bool show,
+                            int& exit_status) override;
+
   ReplyMarkers markers;
+
+ private:
+  int start_shell();
+  WSL_DISTRO_DESC distro_;  // the shell's distro, for a restart
 };

@@ -77,14 +77,23 @@ TEST_F(DirectPathTest, RunsProgramWithTheCommandAndJoinsStandardError) {
             "args: images\noops\nx\ny");
 }
 
-TEST_F(DirectPathTest, ANonzeroStatusFailsAndKeepsTheLines) {
+TEST_F(DirectPathTest, TheEnginesStatusComesBackAndAMissingProgramFails) {
   fake_engine("echo 'Error: no such container'; exit 1\n");
   DOCKER_CONN connection;
   connection.init_wslc();
   Lines lines;
-  StderrCapture log;
-  EXPECT_EQ(connection.run_engine_command(EngineCommand{"start", "x"}, lines, false), -1);
+  int status = 0;
+  {
+    StderrCapture log;
+    EXPECT_EQ(connection.run_engine_command(EngineCommand{"start", "x"}, lines, false, status), 0);
+    EXPECT_EQ(log.text(), "");
+  }
+  EXPECT_EQ(status, 1);
   EXPECT_EQ(lines, (Lines{"Error: no such container\n"}));
+  std::filesystem::remove(dir / "wslc.exe");
+  StderrCapture log;
+  EXPECT_EQ(connection.run_engine_command(EngineCommand{"start", "x"}, lines, false, status), -1);
+  EXPECT_EQ(status, -1);
   EXPECT_EQ(log.text(), "command failed: Error -1\n");
 }
 

@@ -9,6 +9,7 @@
 
 #include "engine/engine_command.h"
 #include "engine/engine_dialect.h"
+#include "engine/reply_marker.h"
 
 class EngineRunner {
  public:
@@ -24,6 +25,11 @@ class EngineRunner {
   // standard error.
   virtual int run_engine_command(const EngineCommand& command, std::vector<std::string>& lines, bool show,
                                  int& exit_status) = 0;
+
+  // Runs the command as run_engine_command does, handing the output to
+  // sink piece by piece as it arrives instead of keeping it.
+  virtual int stream_engine_command(const EngineCommand& command, const OutputSink& sink, bool show,
+                                    int& exit_status) = 0;
 
   // The same, for callers that judge the engine by its output alone.
   int run_engine_command(const EngineCommand& command, std::vector<std::string>& lines, bool show) {

@@ -12,12 +12,18 @@ ReplyMarkers::ReplyMarkers(std::uint64_t token) {
   prefix_ = text;
 }
 
-std::string ReplyMarkers::next() { return prefix_ + std::to_string(++sequence_); }
+std::string ReplyMarkers::next() {
+  held_.clear();
+  last_ = '\n';
+  any_output_ = false;
+  return prefix_ + std::to_string(++sequence_);
+}
 
 namespace {
 
-// Reads an unsigned decimal number at pos; false when there is none.
-bool read_number(const std::string& text, std::size_t& pos, std::uint64_t& value) {
+// Reads an unsigned decimal number of at most 19 digits at pos; false when
+// there is none.
+bool read_number(std::string_view text, std::size_t& pos, std::uint64_t& value) {
   std::size_t start = pos;
   value = 0;
   while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9' && pos - start < 19) {
@@ -30,7 +36,7 @@ bool read_number(const std::string& text, std::size_t& pos, std::uint64_t& value
 enum class MarkerLine { none, incomplete, complete };
 
 // Parses "<n> <status>\n" after a marker prefix at pos.
-MarkerLine parse_marker_line(const std::string& text, std::size_t pos, std::uint64_t& sequence, int& status,
+MarkerLine parse_marker_line(std::string_view text, std::size_t pos, std::uint64_t& sequence, int& status,
                              std::size_t& line_end) {
   if (!read_number(text, pos, sequence)) return pos >= text.size() ? MarkerLine::incomplete : MarkerLine::none;
   if (pos >= text.size()) return MarkerLine::incomplete;
@@ -48,33 +54,44 @@ MarkerLine parse_marker_line(const std::string& text, std::size_t pos, std::uint
 
 }  // namespace
 
-bool ReplyMarkers::take_reply(std::string& buffer, std::string& output, int& exit_status) const {
-  std::size_t search = 0;
+bool ReplyMarkers::take(std::string_view bytes, const OutputSink& sink, int& exit_status) {
+  held_.append(bytes);
+  std::string_view rest(held_);
+  // Hands on the first count bytes of what is left.
+  auto emit = [&](std::size_t count) {
+    if (count == 0) return;
+    sink(rest.substr(0, count));
+    last_ = rest[count - 1];
+    any_output_ = true;
+    rest.remove_prefix(count);
+  };
   for (;;) {
-    std::size_t found = buffer.find(prefix_, search);
-    if (found == std::string::npos) return false;
+    std::size_t found = rest.find(prefix_);
+    if (found == std::string_view::npos) {
+      // Only a tail shorter than the prefix can still begin it.
+      emit(rest.size() - std::min(rest.size(), prefix_.size() - 1));
+      break;
+    }
+    emit(found);
     std::uint64_t sequence = 0;
     int status = 0;
     std::size_t line_end = 0;
-    MarkerLine line = parse_marker_line(buffer, found + prefix_.size(), sequence, status, line_end);
-    if (line == MarkerLine::incomplete) return false;
-    if (line == MarkerLine::none) {
-      search = found + 1;
+    MarkerLine line = parse_marker_line(rest, prefix_.size(), sequence, status, line_end);
+    if (line == MarkerLine::incomplete) break;
+    if (line == MarkerLine::none || sequence > sequence_) {
+      emit(1);
       continue;
     }
     if (sequence < sequence_) {
       // The end of a reply that came too late for its command.
-      buffer.erase(0, line_end);
-      search = 0;
+      rest.remove_prefix(line_end);
       continue;
     }
-    if (sequence != sequence_) {
-      search = found + 1;
-      continue;
-    }
-    output = buffer.substr(0, found);
-    if (!output.empty() && output.back() != '\n') output += '\n';
+    if (any_output_ && last_ != '\n') sink("\n");
+    held_.clear();
     exit_status = status;
     return true;
   }
+  held_.erase(0, held_.size() - rest.size());
+  return false;
 }

@@ -1,11 +1,20 @@
-// The end markers of the engine shell's replies. Each command line ends with
-// "echo EOM.<token>.<n> $?": a random 64-bit token chosen once per process
-// and the command's sequence number, so that no engine output can end a
-// reply early and a reply left over from an earlier command is recognised.
+// The end markers of the engine shell's replies, and the reader that finds
+// them. Each command line ends with "echo EOM.<token>.<n> $?": a random
+// 64-bit token chosen once per process and the command's sequence number,
+// so that no engine output can end a reply early and the end of a reply
+// left over from an earlier command is recognised.
+// The reader takes the reply as bytes in pieces of any size, hands the
+// engine's output on as soon as it can't be part of the marker, and keeps
+// at most one marker line's worth: memory stays bounded and every byte is
+// looked at a bounded number of times.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
+
+using OutputSink = std::function<void(std::string_view)>;
 
 class ReplyMarkers {
  public:
@@ -13,17 +22,20 @@ class ReplyMarkers {
   explicit ReplyMarkers(std::uint64_t token);
 
   // The marker of the next command ("EOM.<token hex>.<n>"); from now on
-  // take_reply looks for it.
+  // take looks for it, with nothing held from an earlier reply.
   std::string next();
 
-  // Looks in buffer for the current command's marker followed by a blank,
-  // its exit status and a newline. Output of earlier commands is dropped
-  // from buffer, up to and including their marker lines. Returns true when
-  // the reply is complete, with the output before the marker (a newline
-  // added when it did not end with one) and the exit status.
-  bool take_reply(std::string& buffer, std::string& output, int& exit_status) const;
+  // Takes the next bytes of the reply. Output goes to sink (a newline is
+  // added at the end when the output did not end with one); the marker
+  // line of an earlier command is dropped. Returns true when the current
+  // command's marker line has arrived, with its exit status; bytes after
+  // it are dropped.
+  bool take(std::string_view bytes, const OutputSink& sink, int& exit_status);
 
  private:
   std::string prefix_;  // "EOM.<token hex>."
   std::uint64_t sequence_ = 0;
+  std::string held_;    // bytes that may still begin the marker
+  char last_ = '\n';    // the last byte handed on
+  bool any_output_ = false;
 };

@@ -5,6 +5,9 @@
 #include <filesystem>
 #include <memory>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include "engine/docker_conn.h"
 #include "engine/wsl_init.h"
 #include "lib/result_codes.h"
@@ -73,6 +76,35 @@ TEST_F(ShellPathTest, AShellThatDiedGivesConnectFailed) {
   EXPECT_EQ(connection.run_engine_command(EngineCommand{"ps"}, lines, false), RC_CONNECT_FAILED);
   EXPECT_EQ(lines, (std::vector<std::string>{"kept"}));
   EXPECT_EQ(log.text(), "read_from_pipe() error: connect() failed\nread_from_pipe() error: connect() failed\n");
+}
+
+TEST_F(ShellPathTest, ACommandThatNeverAnswersLeavesAFreshShellForTheNext) {
+  fake("podman",
+       "case \"$1\" in\n"
+       "  hang) echo $$ > hung.pid; exec sleep 1000 ;;\n"
+       "  *) echo \"ok $1\" ;;\n"
+       "esac\n");
+  WSL_DISTRO_DESC distro;
+  distro.docker_type = ENGINE_PODMAN;
+  DOCKER_CONN connection;
+  ASSERT_EQ(connection.init(distro), 0);
+  connection.reply_limit = 1;
+  std::vector<std::string> lines;
+  {
+    StderrCapture log;
+    EXPECT_EQ(connection.run_engine_command(EngineCommand{"hang"}, lines, false), RC_TIMED_OUT);
+    EXPECT_EQ(log.text(), "read_from_pipe() error: timeout\nengine shell restarted\n");
+  }
+  ASSERT_EQ(connection.run_engine_command(EngineCommand{"next"}, lines, false), 0);
+  EXPECT_EQ(lines, (std::vector<std::string>{"ok next\n"}));
+  // The hung engine program went with its shell.
+  pid_t hung = std::stoi(read_file(dir / "hung.pid"));
+  bool gone = false;
+  for (int i = 0; i < 500 && !gone; ++i) {
+    gone = ::kill(hung, 0) != 0;
+    if (!gone) ::usleep(10000);
+  }
+  EXPECT_TRUE(gone);
 }
 
 TEST(DockerConn, InitChoosesByEngineType) {

@@ -1,7 +1,9 @@
 #include "engine/wsl_cmd.h"
 
 #include <cstdio>
-#include <cstring>
+#include <algorithm>
+#include <chrono>
+#include <vector>
 
 #include "lib/result_codes.h"
 
@@ -35,36 +37,47 @@ int WSL_CMD::setup_podman(const WSL_DISTRO_DESC& distro) {
   return 0;
 }
 
-int read_until(platform::PipedProcess& process, std::string& reply, double timeout,
-               const std::function<bool(std::string&)>& done) {
-  reply.clear();
-  double idle = 0;
+double steady_seconds() {
+  using namespace std::chrono;
+  return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+int read_until(platform::PipedProcess& process, double timeout,
+               const std::function<bool(std::string_view)>& consume, const std::function<double()>& now) {
+  std::vector<char> chunk(65536);
+  double last_byte = now();
   bool gone = false;
   for (;;) {
     long waiting = process.bytes_waiting();
     if (waiting <= 0) {
       if (gone) return RC_CONNECT_FAILED;
-      // Wait for output rather than sleep blindly; only a wait that saw
-      // nothing counts as idle time.
-      if (!process.wait_readable(200) && timeout != 0) {
-        idle += 0.2;
-        if (idle > timeout) return RC_TIMED_OUT;
-      }
+      // Wait for output rather than sleep blindly; only silence counts.
+      process.wait_readable(200);
+      if (timeout != 0 && now() - last_byte > timeout) return RC_TIMED_OUT;
       if (process.exited()) gone = true;
       continue;
     }
-    char chunk[1024];
-    long count = process.read(chunk, sizeof chunk - 1);
+    long count = process.read(chunk.data(), std::min(chunk.size(), static_cast<std::size_t>(waiting)));
     if (count < 0) return RC_READ_FAILED;
-    chunk[count] = '\0';
-    reply.append(chunk, ::strnlen(chunk, static_cast<std::size_t>(count)));
-    if (done(reply)) return 0;
+    last_byte = now();
+    if (consume(std::string_view(chunk.data(), static_cast<std::size_t>(count)))) return 0;
   }
 }
 
-int read_from_pipe(platform::PipedProcess& process, std::string& reply, double timeout, const char* marker) {
-  return read_until(process, reply, timeout, [marker](std::string& text) {
-    return marker != nullptr && text.size() >= std::strlen(marker) &&
-           (marker[0] == '\0' || text.find(marker) != std::string::npos);
-  });
+int read_from_pipe(platform::PipedProcess& process, std::string& reply, double timeout, const char* marker,
+                   const std::function<double()>& now) {
+  reply.clear();
+  std::string_view wanted = marker != nullptr ? marker : "";
+  return read_until(
+      process, timeout,
+      [&](std::string_view bytes) {
+        // Only the new bytes, and a marker's length before them, can hold a
+        // marker not seen yet.
+        std::size_t from = reply.size() >= wanted.size() ? reply.size() - wanted.size() + 1 : 0;
+        if (wanted.empty()) from = 0;
+        reply.append(bytes);
+        return marker != nullptr && reply.size() >= wanted.size() &&
+               (wanted.empty() || reply.find(wanted, from) != std::string::npos);
+      },
+      now);
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "lib/wsl_distro.h"
@@ -31,14 +32,21 @@ struct WSL_CMD {
 // program's name first.
 std::vector<std::string> podman_shell_arguments(const WSL_DISTRO_DESC& distro);
 
-// Reads the process's output into reply until done(reply) says it is
-// complete. While nothing is waiting it waits up to 200 ms at a time for
-// output or the end of the process; more than timeout seconds of such empty
-// waits (0: no limit) give RC_TIMED_OUT. Returns 0, RC_READ_FAILED, or
-// RC_CONNECT_FAILED once the process has ended and nothing is left.
-int read_until(platform::PipedProcess& process, std::string& reply, double timeout,
-               const std::function<bool(std::string&)>& done);
+// Seconds on a clock that only moves forward.
+double steady_seconds();
+
+// Reads the process's output, handing each piece to consume as it arrives,
+// until consume says the reply is complete. While nothing is waiting it
+// waits up to 200 ms at a time for output or the end of the process;
+// timeout seconds (0: no limit) without a byte from the process give
+// RC_TIMED_OUT: any byte starts the count again. Returns 0, RC_READ_FAILED,
+// or RC_CONNECT_FAILED once the process has ended and nothing is left. now
+// tells the time in seconds.
+int read_until(platform::PipedProcess& process, double timeout,
+               const std::function<bool(std::string_view)>& consume,
+               const std::function<double()>& now = steady_seconds);
 
 // read_until the reply holds marker (any output when it is empty; with no
-// marker, until the end).
-int read_from_pipe(platform::PipedProcess& process, std::string& reply, double timeout, const char* marker);
+// marker, until the end). The reply is kept whole, as bytes.
+int read_from_pipe(platform::PipedProcess& process, std::string& reply, double timeout, const char* marker,
+                   const std::function<double()>& now = steady_seconds);

@@ -15,35 +15,48 @@
 
 namespace {
 
-// A pipe that hands out scripted chunks, one per poll that finds data.
+// A pipe that hands out scripted chunks, each once the pipe's own clock
+// has reached its time; waits move that clock instead of sleeping.
 class ScriptedPipe final : public platform::PipedProcess {
  public:
-  std::deque<std::string> chunks;
+  struct Chunk {
+    double at;
+    std::string bytes;
+  };
+  std::deque<Chunk> chunks;
   bool has_exited = false;
-  int exit_polls = 0;
   bool fail_reads = false;
+  double clock = 0;
+
+  void add(std::string bytes, double at = 0) { chunks.push_back({at, std::move(bytes)}); }
+  std::function<double()> now() {
+    return [this] { return clock; };
+  }
 
   bool write_text(const std::string& text) override {
     written += text;
     return true;
   }
-  long bytes_waiting() override { return chunks.empty() ? 0 : static_cast<long>(chunks.front().size()); }
+  long bytes_waiting() override {
+    return chunks.empty() || chunks.front().at > clock ? 0 : static_cast<long>(chunks.front().bytes.size());
+  }
   long read(char* buffer, std::size_t size) override {
     if (fail_reads) return -1;
-    std::string chunk = chunks.front().substr(0, size);
-    chunks.front().erase(0, chunk.size());
-    if (chunks.front().empty()) chunks.pop_front();
+    std::string chunk = chunks.front().bytes.substr(0, size);
+    chunks.front().bytes.erase(0, chunk.size());
+    if (chunks.front().bytes.empty()) chunks.pop_front();
     std::copy(chunk.begin(), chunk.end(), buffer);
     return static_cast<long>(chunk.size());
   }
-  bool exited() override {
-    ++exit_polls;
-    return has_exited;
-  }
-  // Nothing ever arrives during a wait: each one is an empty 200 ms wait.
+  bool exited() override { return has_exited; }
+  void kill() override { has_exited = true; }
+  // A wait ends when the next chunk is due, else after the time asked.
   bool wait_readable(int milliseconds) override {
     waits.push_back(milliseconds);
-    return false;
+    double end = clock + milliseconds / 1000.0;
+    bool arrives = !chunks.empty() && chunks.front().at <= end;
+    clock = arrives ? std::max(clock, chunks.front().at) : end;
+    return arrives;
   }
   std::string written;
   std::vector<int> waits;
@@ -53,85 +66,143 @@ class ScriptedPipe final : public platform::PipedProcess {
 
 TEST(ReadFromPipe, MarkerAcrossChunksAndWithinAChunk) {
   ScriptedPipe split;
-  split.chunks = {"xEO", "M\n"};
+  split.add("xEO");
+  split.add("M\n");
   std::string reply;
-  EXPECT_EQ(read_from_pipe(split, reply, 600, "EOM"), 0);
+  EXPECT_EQ(read_from_pipe(split, reply, 600, "EOM", split.now()), 0);
   EXPECT_EQ(reply, "xEOM\n");
   EXPECT_TRUE(split.waits.empty());
 
   ScriptedPipe one;
-  one.chunks = {"x\nEOM\ny\n", "later\n"};
-  EXPECT_EQ(read_from_pipe(one, reply, 600, "EOM"), 0);
+  one.add("x\nEOM\ny\n");
+  one.add("later\n");
+  EXPECT_EQ(read_from_pipe(one, reply, 600, "EOM", one.now()), 0);
   EXPECT_EQ(reply, "x\nEOM\ny\n");
-  EXPECT_EQ(one.chunks.front(), "later\n");
+  EXPECT_EQ(one.chunks.front().bytes, "later\n");
 
+  // Bytes are bytes: a NUL ends nothing.
   ScriptedPipe with_nul;
-  with_nul.chunks = {std::string("ab\0cd EOM", 9), "EOM"};
-  EXPECT_EQ(read_from_pipe(with_nul, reply, 600, "EOM"), 0);
-  EXPECT_EQ(reply, "abEOM");
+  with_nul.add(std::string("ab\0cd EOM", 9));
+  EXPECT_EQ(read_from_pipe(with_nul, reply, 600, "EOM", with_nul.now()), 0);
+  EXPECT_EQ(reply, std::string("ab\0cd EOM", 9));
 }
 
-TEST(ReadFromPipe, IdleLimitAndEndOfTheProcess) {
+TEST(ReadFromPipe, TheLimitCountsSilenceOnly) {
   ScriptedPipe silent;
   std::string reply;
-  EXPECT_EQ(read_from_pipe(silent, reply, 1.0, "EOM"), RC_TIMED_OUT);
+  EXPECT_EQ(read_from_pipe(silent, reply, 1.0, "EOM", silent.now()), RC_TIMED_OUT);
   EXPECT_EQ(silent.waits, (std::vector<int>(6, 200)));
 
+  // Output every 0.8 s keeps a reply alive well past the limit.
+  ScriptedPipe talking;
+  for (int i = 1; i <= 5; ++i) talking.add("line\n", 0.8 * i);
+  talking.add("EOM", 4.8);
+  EXPECT_EQ(read_from_pipe(talking, reply, 1.0, "EOM", talking.now()), 0);
+  EXPECT_EQ(reply, "line\nline\nline\nline\nline\nEOM");
+
+  ScriptedPipe pausing;
+  pausing.add("line\n", 0.5);
+  pausing.add("EOM", 1.8);
+  EXPECT_EQ(read_from_pipe(pausing, reply, 1.0, "EOM", pausing.now()), RC_TIMED_OUT);
+  EXPECT_EQ(reply, "line\n");
+}
+
+TEST(ReadFromPipe, EndOfTheProcessAndFailedReads) {
+  std::string reply;
   ScriptedPipe exits;
-  exits.chunks = {"last line\n"};
+  exits.add("last line\n");
   exits.has_exited = true;
-  EXPECT_EQ(read_from_pipe(exits, reply, 0, "never"), RC_CONNECT_FAILED);
+  EXPECT_EQ(read_from_pipe(exits, reply, 0, "never", exits.now()), RC_CONNECT_FAILED);
   EXPECT_EQ(reply, "last line\n");
   EXPECT_EQ(exits.waits.size(), 1u);
 
   ScriptedPipe marked;
-  marked.chunks = {"last line\n"};
+  marked.add("last line\n");
   marked.has_exited = true;
-  EXPECT_EQ(read_from_pipe(marked, reply, 0, "last line"), 0);
+  EXPECT_EQ(read_from_pipe(marked, reply, 0, "last line", marked.now()), 0);
 
   ScriptedPipe broken;
-  broken.chunks = {"x"};
+  broken.add("x");
   broken.fail_reads = true;
-  EXPECT_EQ(read_from_pipe(broken, reply, 0, "EOM"), RC_READ_FAILED);
+  EXPECT_EQ(read_from_pipe(broken, reply, 0, "EOM", broken.now()), RC_READ_FAILED);
 }
 
-TEST(ReplyMarkers, EachCommandsOwnMarkerEndsItsReply) {
+namespace {
+
+struct Taken {
+  bool complete = false;
+  std::string output;
+  int status = 99;
+};
+
+// Feeds the reply to the markers in pieces of the given size.
+Taken take_in_pieces(ReplyMarkers& markers, const std::string& reply, std::size_t piece) {
+  Taken taken;
+  auto sink = [&](std::string_view bytes) { taken.output.append(bytes); };
+  for (std::size_t at = 0; at < reply.size() && !taken.complete; at += piece) {
+    taken.complete = markers.take(std::string_view(reply).substr(at, piece), sink, taken.status);
+  }
+  return taken;
+}
+
+}  // namespace
+
+TEST(ReplyMarkers, EachCommandsOwnMarkerEndsItsReplyHoweverItArrives) {
   ReplyMarkers markers(0xabcdefULL);
   EXPECT_EQ(markers.next(), "EOM.0000000000abcdef.1");
   EXPECT_EQ(markers.next(), "EOM.0000000000abcdef.2");
   const std::string m = "EOM.0000000000abcdef.";
   struct {
     const char* name;
-    std::string buffer;
+    std::string reply;
     bool complete;
-    std::string output;
+    std::string output;  // with a complete reply
     int status;
-    std::string left;  // what stays in the buffer
   } cases[] = {
-      {"plain", "a\nEOM\nb\n" + m + "2 0\n", true, "a\nEOM\nb\n", 0, ""},
-      {"glued to output", "no newline" + m + "2 3\n", true, "no newline\n", 3, ""},
-      {"empty output", m + "2 0\n", true, "", 0, ""},
-      {"status still coming", "x\n" + m + "2 1", false, "", 0, ""},
-      {"number still coming", "x\n" + m + "2", false, "", 0, ""},
-      {"marker cut", "x\nEOM.0000000000ab", false, "", 0, ""},
-      {"stale reply dropped", "old\n" + m + "1 0\nnew\n" + m + "2 127\n", true, "new\n", 127, ""},
-      {"only a stale reply", "old\n" + m + "1 0\npartial", false, "", 0, "partial"},
-      {"other token", "EOM.1111111111111111.2 0\n", false, "", 0, ""},
-      {"not a marker line", m + "2 x\n" + m + "2 5\n", true, m + "2 x\n", 5, ""},
-      {"negative status", m + "2 -1\n", true, "", -1, ""},
+      {"plain", "a\nEOM\nb\n" + m + "3 0\n", true, "a\nEOM\nb\n", 0},
+      {"glued to output", "no newline" + m + "3 3\n", true, "no newline\n", 3},
+      {"empty output", m + "3 0\n", true, "", 0},
+      {"status still coming", "x\n" + m + "3 1", false, "", 0},
+      {"number still coming", "x\n" + m + "3", false, "", 0},
+      {"marker cut", "x\nEOM.0000000000ab", false, "", 0},
+      {"a stale marker line is dropped", "old\n" + m + "1 0\nnew\n" + m + "3 127\n", true, "old\nnew\n", 127},
+      {"other token", "EOM.1111111111111111.3 0\n", false, "", 0},
+      {"not a marker line", m + "3 x\n" + m + "3 5\n", true, m + "3 x\n", 5},
+      {"a later number", m + "4 0\n" + m + "3 0\n", true, m + "4 0\n", 0},
+      {"negative status", m + "3 -1\n", true, "", -1},
+      {"NUL in the middle", std::string("a\0b\n", 4) + m + "3 0\n", true, std::string("a\0b\n", 4), 0},
+      {"NUL next to the marker", std::string("ab\0", 3) + m + "3 0\n", true, std::string("ab\0\n", 4), 0},
+      {"NUL inside the marker line", m + std::string("3\0 0\n", 5) + m + "3 2\n", true,
+       m + std::string("3\0 0\n", 5), 2},
   };
-  for (const auto& c : cases) {
-    std::string buffer = c.buffer;
-    std::string output;
-    int status = 99;
-    EXPECT_EQ(markers.take_reply(buffer, output, status), c.complete) << c.name;
-    if (c.complete) {
-      EXPECT_EQ(output, c.output) << c.name;
-      EXPECT_EQ(status, c.status) << c.name;
-    } else if (!c.left.empty()) {
-      EXPECT_EQ(buffer, c.left) << c.name;
+  for (std::size_t piece : {std::size_t(1), std::size_t(7), std::size_t(1) << 20}) {
+    for (const auto& c : cases) {
+      ReplyMarkers fresh(0xabcdefULL);
+      fresh.next();
+      fresh.next();
+      fresh.next();
+      Taken taken = take_in_pieces(fresh, c.reply, piece);
+      EXPECT_EQ(taken.complete, c.complete) << c.name << " in pieces of " << piece;
+      if (c.complete) {
+        EXPECT_EQ(taken.output, c.output) << c.name << " in pieces of " << piece;
+        EXPECT_EQ(taken.status, c.status) << c.name << " in pieces of " << piece;
+      }
     }
   }
+}
+
+TEST(ReplyMarkers, MegabytesOfMarkerLikeTextPassThroughWhole) {
+  const std::string m = "EOM.0000000000abcdef.";
+  std::string decoys;
+  while (decoys.size() < (8u << 20)) decoys += "EOM.0000000000abcde" + m + "9" + m + "3 x\n" + m.substr(0, 10);
+  ReplyMarkers markers(0xabcdefULL);
+  markers.next();
+  markers.next();
+  markers.next();
+  Taken taken = take_in_pieces(markers, decoys + "\n" + m + "3 0\n", 65536);
+  EXPECT_TRUE(taken.complete);
+  EXPECT_TRUE(taken.output == decoys + "\n");
+  EXPECT_EQ(taken.status, 0);
 }
 
 TEST(WslCmd, PodmanShellArguments) {

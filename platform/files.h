@@ -28,6 +28,12 @@ int delete_file(const std::string& path);
 // descriptor is not inherited by child processes.
 std::FILE* open_file_shared(const std::string& path, const char* mode);
 
+// Reads at most max_bytes from the start of a regular file into text,
+// without ever waiting: a FIFO, device or directory of that name is not
+// opened for reading at all. Returns false when there is no such regular
+// file or it can't be read.
+bool read_regular_file_start(const std::string& path, std::size_t max_bytes, std::string& text);
+
 // The current working directory, or an empty text when it can't be read.
 std::string current_directory();
 

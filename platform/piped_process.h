@@ -53,6 +53,10 @@ class PipedProcess {
 
   // Whether the shell has ended (or its state can't be queried).
   virtual bool exited() = 0;
+
+  // Ends the shell at once, with every process it started that is still
+  // in its group (on Windows, its job).
+  virtual void kill() = 0;
 };
 
 }  // namespace platform

@@ -2,7 +2,9 @@
 // command interpreter, and their output read back. Main thread only.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -17,10 +19,11 @@ std::string find_on_path(const std::string& name);
 std::string system_program(const std::string& name);
 
 // Runs the program at path with argv (argv[0] is the name it is given),
-// standard input empty, standard output and error joined into output, and
-// waits for it to end. Returns true with exit_status (-1 when it did not
-// exit normally), or false when it can't be started.
-bool run_program(const std::string& path, const std::vector<std::string>& argv, std::string& output,
-                 int& exit_status);
+// standard input empty, standard output and error joined and handed to
+// sink piece by piece as they arrive, and waits for it to end. Returns true
+// with exit_status (-1 when it did not exit normally), or false when it
+// can't be started.
+bool run_program(const std::string& path, const std::vector<std::string>& argv,
+                 const std::function<void(std::string_view)>& sink, int& exit_status);
 
 }  // namespace platform

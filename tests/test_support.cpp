@@ -28,6 +28,14 @@ int FakeRunner::run_engine_command(const EngineCommand& engine_command, std::vec
   return 0;
 }
 
+int FakeRunner::stream_engine_command(const EngineCommand& command, const OutputSink& sink, bool show,
+                                      int& exit_status) {
+  std::vector<std::string> lines;
+  int result = run_engine_command(command, lines, show, exit_status);
+  for (const auto& line : lines) sink(line);
+  return result;
+}
+
 std::filesystem::path make_temp_dir() {
   static std::mt19937_64 random{std::random_device{}()};
   for (;;) {

@@ -55,6 +55,9 @@ class FakeRunner final : public EngineRunner {
   using EngineRunner::run_engine_command;
   int run_engine_command(const EngineCommand& command, std::vector<std::string>& lines, bool show,
                          int& exit_status) override;
+  // Runs the command as above and hands the reply's lines to sink.
+  int stream_engine_command(const EngineCommand& command, const OutputSink& sink, bool show,
+                            int& exit_status) override;
 
   std::vector<std::string> commands;                 // as the engine shell would read them
   std::vector<std::vector<std::string>> arguments;   // the words the engine would receive

@@ -70,6 +70,25 @@ std::FILE* open_file_shared(const std::string& path, const char* mode) {
   return stream;
 }
 
+bool read_regular_file_start(const std::string& path, std::size_t max_bytes, std::string& text) {
+  text.clear();
+  // Non-blocking: opening a FIFO for reading would wait for a writer.
+  unique_fd fd(retry_eintr([&] { return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY); }));
+  if (!fd.valid()) return false;
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  text.resize(max_bytes);
+  std::size_t done = 0;
+  while (done < max_bytes) {
+    ssize_t got = retry_eintr([&] { return ::read(fd.get(), text.data() + done, max_bytes - done); });
+    if (got < 0) return false;
+    if (got == 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  text.resize(done);
+  return true;
+}
+
 std::string current_directory() {
   std::vector<char> buffer(4096);
   for (;;) {

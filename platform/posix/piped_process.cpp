@@ -53,6 +53,15 @@ class PosixPipedProcess final : public PipedProcess {
     return static_cast<long>(retry_eintr([&] { return ::read(reply_read_.get(), buffer, size); }));
   }
 
+  void kill() override {
+    if (exited_) return;
+    // The shell leads its own group: the engine programs it started go too.
+    ::kill(-pid_, SIGKILL);
+    ::kill(pid_, SIGKILL);
+    retry_eintr([&] { return ::waitpid(pid_, nullptr, 0); });
+    exited_ = true;
+  }
+
   bool exited() override {
     if (exited_) return true;
     int status = 0;
@@ -82,6 +91,7 @@ std::unique_ptr<PipedProcess> start_with_pipes(const char* path, const char* con
   pid_t pid = ::fork();
   if (pid < 0) return nullptr;
   if (pid == 0) {
+    ::setpgid(0, 0);
     ::signal(SIGPIPE, SIG_DFL);
     if (::dup2(command_read.get(), 0) < 0 || ::dup2(reply_write.get(), 1) < 0 || ::dup2(reply_write.get(), 2) < 0) {
       ::_exit(127);
@@ -89,6 +99,7 @@ std::unique_ptr<PipedProcess> start_with_pipes(const char* path, const char* con
     ::execv(path, const_cast<char* const*>(argv));
     ::_exit(127);
   }
+  ::setpgid(pid, pid);  // also here, so that a kill right away finds the group
   return std::make_unique<PosixPipedProcess>(pid, std::move(command_write), std::move(command_read),
                                              std::move(reply_read), std::move(reply_write));
 }

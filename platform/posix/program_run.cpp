@@ -36,9 +36,8 @@ std::string find_on_path(const std::string& name) {
 
 std::string system_program(const std::string& name) { return find_on_path(name); }
 
-bool run_program(const std::string& path, const std::vector<std::string>& argv, std::string& output,
-                 int& exit_status) {
-  output.clear();
+bool run_program(const std::string& path, const std::vector<std::string>& argv,
+                 const std::function<void(std::string_view)>& sink, int& exit_status) {
   exit_status = -1;
   if (path.empty() || argv.empty()) return false;
   std::vector<char*> pointers;
@@ -61,7 +60,7 @@ bool run_program(const std::string& path, const std::vector<std::string>& argv, 
   for (;;) {
     ssize_t got = retry_eintr([&] { return ::read(read_end.get(), chunk, sizeof chunk); });
     if (got <= 0) break;
-    output.append(chunk, static_cast<std::size_t>(got));
+    sink(std::string_view(chunk, static_cast<std::size_t>(got)));
   }
   int status = 0;
   if (retry_eintr([&] { return ::waitpid(pid, &status, 0); }) != pid) return true;

@@ -49,6 +49,19 @@ std::FILE* open_file_shared(const std::string& path, const char* mode) {
   return ::_fsopen(path.c_str(), not_inherited.c_str(), _SH_DENYNO);
 }
 
+bool read_regular_file_start(const std::string& path, std::size_t max_bytes, std::string& text) {
+  text.clear();
+  unique_handle file(::CreateFileW(to_wide_string(path).c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid() || ::GetFileType(file.get()) != FILE_TYPE_DISK) return false;
+  text.resize(max_bytes);
+  DWORD got = 0;
+  if (!::ReadFile(file.get(), text.data(), static_cast<DWORD>(max_bytes), &got, nullptr)) return false;
+  text.resize(got);
+  return true;
+}
+
 std::string current_directory() {
   DWORD length = ::GetCurrentDirectoryA(0, nullptr);
   if (length == 0) return {};

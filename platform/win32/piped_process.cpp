@@ -48,8 +48,24 @@ struct ShellPipes {
 class WindowsPipedProcess final : public PipedProcess {
  public:
   // Every handle stays open for the life of this process: the shell's own
-  // pipe ends too, so writes never fail and reads never see the end.
-  WindowsPipedProcess(const ShellPipes& pipes, HANDLE process) : pipes_(pipes), process_(process) {}
+  // pipe ends too, so writes never fail and reads never see the end. The
+  // shell goes into a job that ends with this process or with kill().
+  WindowsPipedProcess(const ShellPipes& pipes, HANDLE process)
+      : pipes_(pipes), process_(process), job_(::CreateJobObjectW(nullptr, nullptr)) {
+    if (job_ == nullptr) return;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    ::SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    ::AssignProcessToJobObject(job_, process_);
+  }
+
+  void kill() override {
+    if (job_ != nullptr) ::TerminateJobObject(job_, 1);
+    if (process_ != nullptr) {
+      ::TerminateProcess(process_, 1);
+      ::WaitForSingleObject(process_, 5000);
+    }
+  }
 
   bool write_text(const std::string& text) override {
     std::size_t done = 0;
@@ -97,6 +113,7 @@ class WindowsPipedProcess final : public PipedProcess {
  private:
   ShellPipes pipes_;
   HANDLE process_;
+  HANDLE job_;  // kept open until the process ends: its close ends the shell
 };
 
 }  // namespace

@@ -47,9 +47,8 @@ std::string system_program(const std::string& name) {
   return std::string(dir, length) + "\\" + name;
 }
 
-bool run_program(const std::string& path, const std::vector<std::string>& argv, std::string& output,
-                 int& exit_status) {
-  output.clear();
+bool run_program(const std::string& path, const std::vector<std::string>& argv,
+                 const std::function<void(std::string_view)>& sink, int& exit_status) {
   exit_status = -1;
   if (path.empty() || argv.empty()) return false;
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
@@ -82,7 +81,7 @@ bool run_program(const std::string& path, const std::vector<std::string>& argv, 
   for (;;) {
     DWORD got = 0;
     if (!::ReadFile(read_end.get(), chunk, sizeof chunk, &got, nullptr) || got == 0) break;
-    output.append(chunk, got);
+    sink(std::string_view(chunk, got));
   }
   ::WaitForSingleObject(process.get(), INFINITE);
   DWORD code = 0;

@@ -52,4 +52,14 @@ grep -q '"channel":"status_out","fields":{"current_cpu_time":20.0,"checkpoint_cp
   "$WORK/sim.out" || fail "first status message"
 rm "$JOB_DIR/fraction_done"
 
+# The container may make its fraction file anything: a FIFO of that name
+# holds up neither the reports nor a quit.
+rm -rf "$SLOT"
+mkdir -p "$SLOT"
+mkfifo "$SLOT/fraction_done"
+KEEP_SLOT=1 run_sim --wslc --wu job --json --quit-at 2.5 --timeout 20
+expect_eq "exit status of a quit with a FIFO for fraction_done" 0 "$status"
+expect_log_has "got quit request from client - pausing container"
+grep -q '"fraction_done":0.0' "$WORK/sim.out" || fail "no report with the FIFO in place"
+
 finish_test

@@ -19,6 +19,39 @@ expect_eq "engine commands" "ps|--all|--filter|name=^corvo$|--format|{{.Names}}|
 start|corvo|
 ps|--all|-f|name=corvo|" "$(cat "$FAKE_ENGINE_LOG")"
 
+# A state query the engine refuses is a failed query, not an absent
+# container: nothing is created beside the one that may be there.
+: > "$FAKE_ENGINE_LOG"
+install_fake_engine podman '
+case "$1" in
+  ps) echo "Error: cannot connect to the engine"; exit 125 ;;
+esac'
+run_quayside
+expect_eq "exit status of a refused state query" 1 "$status"
+expect_log_has "ps command failed"
+expect_log_has "   Error: cannot connect to the engine"
+expect_log_has "get_container_state() failed: -1"
+grep -q '^create|' "$FAKE_ENGINE_LOG" && fail "a container was created after a failed query"
+
+# The container's log reaches stderr.txt byte for byte, binary bytes and
+# NULs included, however it is cut into reads.
+: > "$FAKE_ENGINE_LOG"
+head -c 65536 /dev/urandom > "$FAKE_ENGINE_STATE/container.log"
+seq 1 1000 | sed 's/^/text line /' >> "$FAKE_ENGINE_STATE/container.log"
+install_fake_engine podman '
+case "$1" in
+  ps) if [ "$2 $3" = "--all --filter" ]; then echo "corvo|Exited (0) now"; else echo "x Exited (0) now corvo"; fi ;;
+  logs) cat "$FAKE_ENGINE_STATE/container.log" ;;
+esac'
+run_quayside
+expect_eq "exit status with a binary log" 0 "$status"
+start=$(grep -abo "stderr from container:" "$JOB_DIR/stderr.txt" | head -n 1 | cut -d: -f1)
+size=$(stat -c %s "$FAKE_ENGINE_STATE/container.log")
+tail -c +$((start + 24)) "$JOB_DIR/stderr.txt" | head -c "$size" | cmp -s - "$FAKE_ENGINE_STATE/container.log" ||
+  fail "the log in stderr.txt differs from the container's"
+[ "$(tail -c +$((start + 24 + size)) "$JOB_DIR/stderr.txt" | head -n 1)" = "stderr end" ] ||
+  fail "the log is not followed by its end line"
+
 # An image name holding a blank ends the job before the engine is touched.
 : > "$FAKE_ENGINE_LOG"
 printf 'image_name = "my image;rm -rf x"\n' > "$JOB_DIR/job.toml"
