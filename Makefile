@@ -58,9 +58,11 @@ fuzz:
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
-# The engine channel's round trip against starting the engine per command.
+# The engine channel's round trip against starting the engine per command,
+# and the copy of a 100 MB container log (quayside's CPU time and memory).
 bench: build
 	$(BUILD)/bench_engine_round_trip 500
+	$(BUILD)/bench_log_copy 100
 
 # An example job from build to finish on Podman, through the client
 # simulator: the live progress line, how the job ended, and its log.

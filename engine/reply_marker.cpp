@@ -1,16 +1,24 @@
 #include "engine/reply_marker.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <random>
 
 ReplyMarkers::ReplyMarkers()
     : ReplyMarkers((static_cast<std::uint64_t>(std::random_device{}()) << 32) ^ std::random_device{}()) {}
 
-ReplyMarkers::ReplyMarkers(std::uint64_t token) {
+namespace {
+
+std::string marker_prefix(std::uint64_t token) {
   char text[32];
   std::snprintf(text, sizeof text, "EOM.%016llx.", static_cast<unsigned long long>(token));
-  prefix_ = text;
+  return text;
 }
+
+}  // namespace
+
+ReplyMarkers::ReplyMarkers(std::uint64_t token)
+    : prefix_(marker_prefix(token)), search_(prefix_.begin(), prefix_.end()) {}
 
 std::string ReplyMarkers::next() {
   held_.clear();
@@ -66,8 +74,8 @@ bool ReplyMarkers::take(std::string_view bytes, const OutputSink& sink, int& exi
     rest.remove_prefix(count);
   };
   for (;;) {
-    std::size_t found = rest.find(prefix_);
-    if (found == std::string_view::npos) {
+    std::size_t found = static_cast<std::size_t>(std::search(rest.begin(), rest.end(), search_) - rest.begin());
+    if (found == rest.size()) {
       // Only a tail shorter than the prefix can still begin it.
       emit(rest.size() - std::min(rest.size(), prefix_.size() - 1));
       break;

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,8 @@ class ReplyMarkers {
  public:
   ReplyMarkers();  // a random token
   explicit ReplyMarkers(std::uint64_t token);
+  ReplyMarkers(const ReplyMarkers&) = delete;  // the searcher points into prefix_
+  ReplyMarkers& operator=(const ReplyMarkers&) = delete;
 
   // The marker of the next command ("EOM.<token hex>.<n>"); from now on
   // take looks for it, with nothing held from an earlier reply.
@@ -34,6 +37,9 @@ class ReplyMarkers {
 
  private:
   std::string prefix_;  // "EOM.<token hex>."
+  // Skips ahead by up to the prefix's length: output made of the marker's
+  // own letters costs no more than any other.
+  std::boyer_moore_horspool_searcher<std::string::const_iterator> search_;
   std::uint64_t sequence_ = 0;
   std::string held_;    // bytes that may still begin the marker
   char last_ = '\n';    // the last byte handed on
