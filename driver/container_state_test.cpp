@@ -77,7 +77,9 @@ TEST_F(ContainerStateTest, EngineStateFromNamesAndStatus) {
       {{"other|Up\n", "corvo__proj__res_1|Up 1 minute (Paused)\n"}, CONTAINER_PAUSED,
        "container state: Up 1 minute (Paused)\n\n"},
       {{"corvo__proj__res_1\n", "corvo__proj__res_1|Up\n"}, CONTAINER_ABSENT, ""},
-      {{"corvo__proj__res_1|Up 3 minutes\n"}, CONTAINER_OTHER, "container state: Up 3 minutes\n\n"},
+      {{"corvo__proj__res_1|Up 3 minutes\n"}, CONTAINER_RUNNING, "container state: Up 3 minutes\n\n"},
+      {{"corvo__proj__res_1|Restarting (1) 2 seconds ago\n"}, CONTAINER_OTHER,
+       "container state: Restarting (1) 2 seconds ago\n\n"},
   };
   for (const auto& c : cases) {
     podman.reply("ps", c.reply);

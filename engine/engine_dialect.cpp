@@ -104,6 +104,9 @@ class TextReplyDialect : public EngineDialect {
       std::string state_text = line.substr(bar + 1);
       std::fprintf(stderr, "container state: %s\n", state_text.c_str());
       state = state_from_text(state_text.c_str());
+      // "Up 14 seconds" names no state: a container that is up and not
+      // paused runs, and its work goes on.
+      if (state == CONTAINER_OTHER && state_text.rfind("Up", 0) == 0) state = CONTAINER_RUNNING;
       return 0;
     }
     return 0;

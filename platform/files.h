@@ -20,6 +20,12 @@ int create_directory(const std::string& path);
 // Copies source over destination, replacing it. Returns 0 or the error number.
 int copy_file(const std::string& source, const std::string& destination);
 
+// Writes text into a new file at path with everything flushed to the
+// disk, then renames it over destination in one step: destination holds
+// either its old content or the whole text, never a part. Returns 0 or the
+// error number of the first step that failed (the new file is removed).
+int replace_file_with(const std::string& destination, const std::string& path, const std::string& text);
+
 // Deletes a file. Returns 0 or the error number.
 int delete_file(const std::string& path);
 

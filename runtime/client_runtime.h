@@ -46,6 +46,12 @@ struct ClientRuntime {
   int startup(const RUNTIME_OPTIONS& options);
   int load_init_data();
   [[noreturn]] void end_process(int status);
+  // Asks the client to start the job again after delay seconds, for the
+  // reason given, and ends the process with 0 (finish.cpp).
+  [[noreturn]] void temporary_exit(int delay, const char* reason);
+  // Writes a status file for the client whole or not at all; a failure is
+  // said on standard error. Returns 0 or the system's error number.
+  int write_status_file(const char* name, const std::string& text);
 
   // Timer (timer.cpp).
   void timer_tick();

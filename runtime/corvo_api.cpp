@@ -38,4 +38,6 @@ int corvo_open_sporadic_files(const char* directory) { return client_runtime().o
 
 void corvo_finish(int status) { client_runtime().finish(status); }
 
+void corvo_temporary_exit(int delay, const char* reason) { client_runtime().temporary_exit(delay, reason); }
+
 void corvo_end_process(int status) { client_runtime().end_process(status); }

@@ -1,6 +1,10 @@
 // The planned end of a job: the finish file for the client, then the
 // common end of the process.
 #include <cstdio>
+#include <string>
+
+#include "lib/system_info.h"
+#include "platform/files.h"
 
 #include "runtime/client_runtime.h"
 #include "runtime/log_prefix.h"
@@ -15,11 +19,25 @@ void ClientRuntime::finish(int exit_status) {
     clock.pause(2);
     stopped = true;
   }
-  if (options.slot_owner) {
-    if (std::FILE* file = std::fopen("corvo_finish_called", "w")) {
-      std::fprintf(file, "%d\n", exit_status);
-      std::fclose(file);
-    }
-  }
+  // The exit status still tells the client how the job ended when the file
+  // can't be written.
+  if (options.slot_owner) write_status_file("corvo_finish_called", std::to_string(exit_status) + "\n");
   end_process(exit_status);
+}
+
+void ClientRuntime::temporary_exit(int delay, const char* reason) {
+  char buffer[256];
+  std::fprintf(stderr, "%s temporary exit for %d s: %s\n", log_prefix(buffer, sizeof buffer), delay, reason);
+  write_status_file("corvo_temporary_exit", std::to_string(delay) + "\n" + reason + "\n");
+  end_process(0);
+}
+
+int ClientRuntime::write_status_file(const char* name, const std::string& text) {
+  int error = platform::replace_file_with(name, std::string(name) + ".tmp", text);
+  if (error != 0) {
+    char buffer[256], message[512];
+    std::fprintf(stderr, "%s can't write %s: %s\n", log_prefix(buffer, sizeof buffer), name,
+                 system_error_text(error, message, sizeof message));
+  }
+  return error;
 }

@@ -107,11 +107,8 @@ void ClientRuntime::take_slot_lock() {
   // Ask the client to try again later. Even when the file can't be made,
   // running beside the other instance would have both drive one container,
   // so the process ends either way.
-  if (std::FILE* file = std::fopen("corvo_temporary_exit", "w")) {
-    std::fprintf(file, "%d\n%s\n", 600,
-                 "Waiting to acquire slot directory lock.  Another instance may be running.");
-    std::fclose(file);
-  }
+  write_status_file("corvo_temporary_exit",
+                    "600\nWaiting to acquire slot directory lock.  Another instance may be running.\n");
   end_process(0);
 }
 

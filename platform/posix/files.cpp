@@ -56,6 +56,25 @@ int copy_file(const std::string& source, const std::string& destination) {
   }
 }
 
+int replace_file_with(const std::string& destination, const std::string& path, const std::string& text) {
+  int error = 0;
+  {
+    unique_fd fd(retry_eintr([&] { return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666); }));
+    if (!fd.valid()) return errno;
+    std::size_t done = 0;
+    while (done < text.size() && error == 0) {
+      ssize_t put = retry_eintr([&] { return ::write(fd.get(), text.data() + done, text.size() - done); });
+      if (put < 0) error = errno;
+      if (put > 0) done += static_cast<std::size_t>(put);
+    }
+    if (error == 0 && ::fsync(fd.get()) != 0) error = errno;
+    if (::close(fd.release()) != 0 && error == 0) error = errno;
+  }
+  if (error == 0 && ::rename(path.c_str(), destination.c_str()) != 0) error = errno;
+  if (error != 0) ::unlink(path.c_str());
+  return error;
+}
+
 int delete_file(const std::string& path) {
   return ::unlink(path.c_str()) == 0 ? 0 : errno;
 }

@@ -39,6 +39,27 @@ int copy_file(const std::string& source, const std::string& destination) {
   return ::CopyFileA(source.c_str(), destination.c_str(), FALSE) ? 0 : static_cast<int>(::GetLastError());
 }
 
+int replace_file_with(const std::string& destination, const std::string& path, const std::string& text) {
+  DWORD error = 0;
+  {
+    unique_handle file(::CreateFileW(to_wide_string(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return static_cast<int>(::GetLastError());
+    DWORD written = 0;
+    if (!::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+        written != text.size()) {
+      error = ::GetLastError() != 0 ? ::GetLastError() : ERROR_DISK_FULL;
+    }
+    if (error == 0 && !::FlushFileBuffers(file.get())) error = ::GetLastError();
+  }
+  if (error == 0 && !::MoveFileExW(to_wide_string(path).c_str(), to_wide_string(destination).c_str(),
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    error = ::GetLastError();
+  }
+  if (error != 0) ::DeleteFileW(to_wide_string(path).c_str());
+  return static_cast<int>(error);
+}
+
 int delete_file(const std::string& path) {
   return ::DeleteFileA(path.c_str()) ? 0 : static_cast<int>(::GetLastError());
 }
