@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "driver/container_op.h"
+#include "driver/engine_faults.h"
 #include "driver/image.h"
 #include "lib/result_codes.h"
 #include "lib/time_text.h"
@@ -64,6 +65,7 @@ int create_container(JOB& job) {
   int result = image_exists(job, exists);
   if (result != 0) {
     std::fprintf(stderr, "image_exists() failed: %d\n", result);
+    if (job.engine_unreachable) wait_for_engine(job, "image query");
     job.runtime->finish(1);
   }
   if (!exists) {
@@ -71,12 +73,13 @@ int create_container(JOB& job) {
     result = build_image(job);
     if (result != 0) {
       std::fprintf(stderr, "build_image() failed: %d\n", result);
+      if (job.engine_unreachable) wait_for_engine(job, "image build");
       job.runtime->finish(1);
     }
   }
   std::vector<std::string> lines;
   int exit_status = 0;
-  result = job.engine->run_engine_command(create_command(job), lines, job.verbose() >= 1, exit_status);
+  result = run_engine(job, create_command(job), lines, job.verbose() >= 1, exit_status);
   if (result != 0) {
     std::fprintf(stderr, "create command failed: %d\n", result);
     return result;

@@ -2,6 +2,16 @@
 
 #include <cstdio>
 
+#include "lib/result_codes.h"
+
+int run_engine(JOB& job, const EngineCommand& command, std::vector<std::string>& lines, bool show, int& exit_status) {
+  int result = job.engine->run_engine_command(command, lines, show, exit_status);
+  bool channel_lost = result == RC_CONNECT_FAILED || result == RC_TIMED_OUT || result == RC_READ_FAILED;
+  job.engine_unreachable =
+      channel_lost || (result == 0 && exit_status != 0 && job.engine->dialect().says_unreachable(lines));
+  return result;
+}
+
 bool output_has_text(const std::vector<std::string>& lines, const char* text) {
   for (const auto& line : lines) {
     if (line.find(text) != std::string::npos) return true;
@@ -18,7 +28,7 @@ int container_op(JOB& job, const char* op) {
   std::vector<std::string> lines;
   EngineCommand command = job.engine->dialect().container_op(op, job.job_container);
   int exit_status = 0;
-  int result = job.engine->run_engine_command(command, lines, job.verbose() >= 1, exit_status);
+  int result = run_engine(job, command, lines, job.verbose() >= 1, exit_status);
   if (result != 0) {
     std::fprintf(stderr, "%s command failed: %d\n", op, result);
     return result;

@@ -7,6 +7,12 @@
 
 #include "driver/job.h"
 
+// Runs an engine command for the job as run_engine_command does, and notes
+// in job.engine_unreachable whether a failure means that the engine can't
+// be reached (no reply, a dead shell, or the engine's client saying so)
+// rather than that it refused the command.
+int run_engine(JOB& job, const EngineCommand& command, std::vector<std::string>& lines, bool show, int& exit_status);
+
 // True when a line of the output contains text (case-sensitive).
 bool output_has_text(const std::vector<std::string>& lines, const char* text);
 

@@ -11,7 +11,7 @@ int get_container_state(JOB& job, CONTAINER_STATE& state) {
   std::vector<std::string> lines;
   int exit_status = 0;
   int result =
-      job.engine->run_engine_command(dialect.state_query(job.job_container), lines, job.verbose() >= 2, exit_status);
+      run_engine(job, dialect.state_query(job.job_container), lines, job.verbose() >= 2, exit_status);
   if (result != 0) {
     std::fputs("ps command failed\n", stderr);
     return result;
@@ -29,8 +29,7 @@ POLL_OUTCOME poll_container(JOB& job) {
   const EngineDialect& dialect = job.engine->dialect();
   std::vector<std::string> lines;
   int exit_status = 0;
-  if (job.engine->run_engine_command(dialect.poll_query(job.job_container), lines, job.verbose() >= 2,
-                                     exit_status) != 0 ||
+  if (run_engine(job, dialect.poll_query(job.job_container), lines, job.verbose() >= 2, exit_status) != 0 ||
       exit_status != 0) {
     std::fputs("poll: ps command failed\n", stderr);
     if (exit_status > 0) print_command_output("ps", lines);

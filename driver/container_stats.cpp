@@ -1,5 +1,7 @@
 #include "driver/container_stats.h"
 
+#include "driver/container_op.h"
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -17,8 +19,7 @@ int get_container_stats(JOB& job, CONTAINER_STATS& stats) {
   const EngineDialect& dialect = job.engine->dialect();
   std::vector<std::string> lines;
   int exit_status = 0;
-  if (job.engine->run_engine_command(dialect.stats_query(job.job_container), lines, job.verbose() >= 2,
-                                     exit_status) != 0 ||
+  if (run_engine(job, dialect.stats_query(job.job_container), lines, job.verbose() >= 2, exit_status) != 0 ||
       exit_status != 0) {
     say_once(job, "stats command failed\n");
     return -1;

@@ -12,7 +12,7 @@ int image_exists(JOB& job, bool& exists) {
   std::vector<std::string> lines;
   const EngineDialect& dialect = job.engine->dialect();
   int exit_status = 0;
-  int result = job.engine->run_engine_command(dialect.images(), lines, job.verbose() >= 1, exit_status);
+  int result = run_engine(job, dialect.images(), lines, job.verbose() >= 1, exit_status);
   if (result != 0) return result;
   // An engine that could not list its images says nothing about ours.
   if (exit_status != 0) {
@@ -81,7 +81,7 @@ int build_image(JOB& job) {
     }
     std::vector<std::string> lines;
     int exit_status = 0;
-    int result = job.engine->run_engine_command(command, lines, job.verbose() >= 1, exit_status);
+    int result = run_engine(job, command, lines, job.verbose() >= 1, exit_status);
     if (serialised) mutex->release();
     // A build is judged by the engine's exit status: output that merely
     // mentions an error or an unreachable line of code is no failure.

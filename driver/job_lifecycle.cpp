@@ -1,5 +1,6 @@
 #include "driver/job_lifecycle.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "driver/cleanup.h"
@@ -8,6 +9,8 @@
 #include "driver/container_create.h"
 #include "driver/container_op.h"
 #include "driver/container_state.h"
+#include "driver/engine_faults.h"
+#include "driver/image.h"
 #include "driver/job_names.h"
 #include "driver/shell_words.h"
 #include "engine/docker_conn.h"
@@ -75,11 +78,20 @@ void prepare_job(JOB& job) {
 
 void start_container(JOB& job) {
   CONTAINER_STATE state = CONTAINER_ABSENT;
-  int result = get_container_state(job, state);
-  if (result != 0) {
+  // An engine that fails for a while is waited for; the client is heard
+  // meanwhile.
+  double first_failure = job.clock->now();
+  int result = 0;
+  while ((result = get_container_state(job, state)) != 0) {
     std::fprintf(stderr, "get_container_state() failed: %d\n", result);
-    job.runtime->finish(1);
+    if (job.clock->now() - first_failure >= kEngineRetrySeconds) {
+      if (job.engine_unreachable) wait_for_engine(job, "container state query");
+      job.runtime->finish(1);
+    }
+    check_exit_request(job);
+    job.runtime->wait_for_request(kEngineRetryPause);
   }
+  engine_answered();
   bool needs_start = true;
   switch (state) {
     case CONTAINER_ABSENT:
@@ -87,6 +99,7 @@ void start_container(JOB& job) {
       result = create_container(job);
       if (result != 0) {
         std::fprintf(stderr, "create_container() failed: %d\n", result);
+        if (job.engine_unreachable) wait_for_engine(job, "container creation");
         clean_up_and_finish(job, 1);
       }
       break;
@@ -114,6 +127,7 @@ void start_container(JOB& job) {
   result = container_op(job, "start");
   if (result != 0) {
     std::fprintf(stderr, "start failed: %d\n", result);
+    if (job.engine_unreachable) wait_for_engine(job, "container start");
     container_op(job, "kill");
     clean_up_and_finish(job, 1);
   }
@@ -122,23 +136,42 @@ void start_container(JOB& job) {
 void run_main_loop(JOB& job) {
   job.container_running = true;
   long tick = 0;
-  job.clock->pause(1);
+  long next_poll = 0;
+  double failing_since = -1;
+  double tick_start = job.clock->now();
+  // The client is answered as soon as it asks; the container is polled on
+  // whole ticks of one second.
+  job.runtime->wait_for_request(1);
   int result = poll_client_msgs(job);
   while (result == 0) {
-    if (tick % 10 == 0) {
-      switch (poll_container(job)) {
-        case POLL_EXITED:
-          clean_up_and_finish(job, job.container_exit_status);
-        case POLL_FAILED:
-          container_op(job, "kill");
-          clean_up_and_finish(job, 1);
-        case POLL_RUNNING:
-          break;
+    double now = job.clock->now();
+    if (now - tick_start >= 1) {
+      tick_start = now;
+      if (tick >= next_poll) {
+        switch (poll_container(job)) {
+          case POLL_EXITED:
+            clean_up_and_finish(job, job.container_exit_status);
+          case POLL_FAILED:
+            // Tried again every few seconds for a while before the job
+            // gives up on the engine.
+            if (failing_since < 0) failing_since = now;
+            if (now - failing_since >= kEngineRetrySeconds) {
+              if (job.engine_unreachable) wait_for_engine(job, "container poll");
+              container_op(job, "kill");
+              clean_up_and_finish(job, 1);
+            }
+            next_poll = tick + static_cast<long>(kEngineRetryPause);
+            break;
+          case POLL_RUNNING:
+            failing_since = -1;
+            next_poll = tick + 10;
+            if (job.container_running) report_progress(job);
+            break;
+        }
       }
-      if (job.container_running) report_progress(job);
+      ++tick;
     }
-    ++tick;
-    job.clock->pause(1);
+    job.runtime->wait_for_request(std::max(0.0, tick_start + 1 - job.clock->now()));
     result = poll_client_msgs(job);
   }
   std::fprintf(stderr, "poll_client_msgs() returned %d\n", result);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "driver/cleanup.h"
@@ -68,15 +69,24 @@ TEST_F(StartContainerTest, APausedContainerThatCantBeUnpausedIsKilledAndStarted)
 
 TEST_F(StartContainerTest, FailuresEndTheJob) {
   const std::string ps = "ps --all --filter \"name=corvo__proj__res_1\" --format json";
+  // A state query that fails for 30 seconds, tried every 2.
+  auto failing_state = [](int result) {
+    return [result](FakeRunner& r) {
+      for (int i = 0; i < 16; ++i) r.reply("ps", {}, result);
+    };
+  };
+  const Lines sixteen_queries(16, ps);
   struct {
     const char* name;
     std::function<void(FakeRunner&)> script;
     Lines commands;
     int status;
     std::string last_line;
+    int temporary_delay = 0;  // a temporary exit instead of a finish
   } cases[] = {
-      {"state query fails", [](FakeRunner& r) { r.reply("ps", {}, -1); },
-       {ps}, 1, "get_container_state() failed: -1\n"},
+      {"state query fails", failing_state(-1), sixteen_queries, 1, "get_container_state() failed: -1\n"},
+      {"engine unreachable", failing_state(-107), sixteen_queries, 0,
+       "engine unreachable: container state query; trying again later\n", 60},
       {"unpause and kill fail",
        [](FakeRunner& r) {
          r.reply("ps", wslc_state("paused"));
@@ -98,8 +108,10 @@ TEST_F(StartContainerTest, FailuresEndTheJob) {
        },
        concat({ps, "images", "create --name corvo__proj__res_1 -v \"./\":\"/app\" corvo__proj__wu"}, kCleanup), 1,
        "stderr end\n"},
-      {"image query fails", [](FakeRunner& r) { r.reply("images", {}, -107); }, {ps, "images"}, 1,
-       "image_exists() failed: -107\n"},
+      {"image query fails", [](FakeRunner& r) { r.reply("images", {"Error: bad\n"}, 0, 125); }, {ps, "images"}, 1,
+       "image_exists() failed: -1\n"},
+      {"image query finds no engine", [](FakeRunner& r) { r.reply("images", {}, -107); }, {ps, "images"}, 0,
+       "engine unreachable: image query; trying again later\n", 60},
       {"build fails",
        [](FakeRunner& r) { r.reply("build", {"Error: no such file Dockerfile\n"}); },
        {ps, "images", "build \".\" -t corvo__proj__wu -f Dockerfile"}, 1, "build_image() failed: -1\n"},
@@ -114,8 +126,9 @@ TEST_F(StartContainerTest, FailuresEndTheJob) {
       start_container(job);
       ADD_FAILURE() << c.name << ": did not end";
     } catch (const JobEnded& end) {
-      EXPECT_TRUE(end.finished) << c.name;
+      EXPECT_EQ(end.finished, c.temporary_delay == 0) << c.name;
       EXPECT_EQ(end.code, c.status) << c.name;
+      EXPECT_EQ(end.temporary_delay, c.temporary_delay) << c.name;
     }
     EXPECT_EQ(fresh.commands, c.commands) << c.name;
     std::string text = log.text();
@@ -151,19 +164,59 @@ TEST_F(MainLoopTest, PollsEveryTenthTickAndFinishesWithTheExitStatus) {
   EXPECT_EQ(runner.commands.back(), "image rm corvo__proj__wu");
 }
 
-TEST_F(MainLoopTest, AFailedPollKillsAndCleansUp) {
+TEST_F(MainLoopTest, APollFailingForThirtySecondsKillsAndCleansUp) {
   job.config.verbose = 0;
-  runner.reply("ps", {}, -1);
+  for (int i = 0; i < 16; ++i) runner.reply("ps", {}, -1);
   StderrCapture log;
   try {
     run_main_loop(job);
+    FAIL() << "main loop returned";
   } catch (const JobEnded& end) {
     EXPECT_TRUE(end.finished);
     EXPECT_EQ(end.code, 1);
   }
-  EXPECT_EQ(runner.commands, concat({"ps --all --filter \"name=corvo__proj__res_1\" --format json",
-                                     "kill corvo__proj__res_1"},
-                                    kCleanup));
+  // Tried at ticks 0, 2, ..., 30.
+  EXPECT_EQ(runner.commands,
+            concat(Lines(16, "ps --all --filter \"name=corvo__proj__res_1\" --format json"),
+                   concat({"kill corvo__proj__res_1"}, kCleanup)));
+  EXPECT_EQ(clock.pauses.size(), 31u);
+}
+
+TEST_F(MainLoopTest, AnEngineBackWithinThirtySecondsIsRiddenOut) {
+  job.config.verbose = 0;
+  const std::string ps = "ps --all --filter \"name=corvo__proj__res_1\" --format json";
+  for (int i = 0; i < 5; ++i) runner.reply("ps", {}, -107);
+  runner.reply("ps", {"{\"Status\":\"Up\"}\n"});
+  runner.reply("ps", {"{\"Status\":\"Exited (0) now\"}\n"});
+  StderrCapture log;
+  try {
+    run_main_loop(job);
+    FAIL() << "main loop returned";
+  } catch (const JobEnded& end) {
+    EXPECT_TRUE(end.finished);
+    EXPECT_EQ(end.code, 0);
+  }
+  // Failures at ticks 0 to 8, the engine back at 10, the exit seen at 20.
+  EXPECT_EQ(std::count(runner.commands.begin(), runner.commands.end(), ps), 7);
+  EXPECT_EQ(clock.pauses.size(), 21u);
+}
+
+TEST_F(MainLoopTest, AnEngineGoneForGoodLeavesTheContainerForALaterRun) {
+  job.config.verbose = 0;
+  FakeRunner podman(ENGINE_PODMAN);
+  for (int i = 0; i < 16; ++i) podman.reply("ps", {"Cannot connect to Podman. Is the service running?\n"}, 0, 125);
+  job.engine = &podman;
+  StderrCapture log;
+  try {
+    run_main_loop(job);
+    FAIL() << "main loop returned";
+  } catch (const JobEnded& end) {
+    EXPECT_FALSE(end.finished);
+    EXPECT_EQ(end.temporary_delay, 60);
+  }
+  EXPECT_EQ(podman.commands, Lines(16, "ps --all -f \"name=corvo__proj__res_1\""));
+  EXPECT_NE(runtime.temporary_reason.find("engine"), std::string::npos);
+  EXPECT_NE(log.text().find("engine unreachable: container poll; trying again later\n"), std::string::npos);
 }
 
 TEST_F(MainLoopTest, SuspendPausesOnceAndResumeUnpausesWithoutReports) {

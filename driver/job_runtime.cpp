@@ -20,7 +20,9 @@ class CorvoRuntime final : public JobRuntime {
   void send_progress_zero() override { corvo_send_progress(0, 0, 0); }
   void set_network_wanted(bool wanted) override { corvo_set_network_wanted(wanted); }
   void announce_web_graphics(const char* address) override { corvo_announce_web_graphics(address); }
+  void wait_for_request(double seconds) override { corvo_wait_for_request(seconds); }
   void end_with_finish(int status) override { corvo_finish(status); }
+  void end_with_temporary_exit(int delay, const char* reason) override { corvo_temporary_exit(delay, reason); }
   void end_with_exit(int code) override {
     std::fflush(nullptr);
     std::exit(code);

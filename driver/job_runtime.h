@@ -17,11 +17,19 @@ class JobRuntime {
   virtual void send_progress_zero() = 0;
   virtual void set_network_wanted(bool wanted) = 0;
   virtual void announce_web_graphics(const char* address) = 0;
+  // Waits up to seconds, less when the client's requests change meanwhile.
+  virtual void wait_for_request(double seconds) = 0;
 
   // Finishes the job: the client learns the status and the process ends.
   [[noreturn]] void finish(int status) {
     end_with_finish(status);
     std::abort();  // an implementation that returns is a bug
+  }
+  // Asks the client to start the job again after delay seconds, for the
+  // reason given; the process ends with 0.
+  [[noreturn]] void temporary_exit(int delay, const char* reason) {
+    end_with_temporary_exit(delay, reason);
+    std::abort();
   }
   // Ends the process with the exit code and no finish file, so the client
   // may start the job again.
@@ -34,6 +42,7 @@ class JobRuntime {
   // Neither returns: the process ends (or, in a test fake, throws).
   virtual void end_with_finish(int status) = 0;
   virtual void end_with_exit(int code) = 0;
+  virtual void end_with_temporary_exit(int delay, const char* reason) = 0;
 };
 
 // The real runtime of this process.

@@ -83,9 +83,9 @@ int DOCKER_CONN::stream_engine_command(const EngineCommand& command, const Outpu
                           [&](std::string_view bytes) { return markers.take(bytes, sink, exit_status); });
   if (result != 0) {
     std::fprintf(stderr, "read_from_pipe() error: %s\n", result_text(result));
-    if (result == RC_TIMED_OUT || result == RC_READ_FAILED) {
-      // The shell may still be inside that command: nothing more can be
-      // said through it. A fresh one serves the next command.
+    if (result == RC_TIMED_OUT || result == RC_READ_FAILED || result == RC_CONNECT_FAILED) {
+      // The shell is gone, or may still be inside that command: nothing
+      // more can be said through it. A fresh one serves the next command.
       shell.shell->kill();
       shell.shell.reset();
       std::fputs(start_shell() == 0 ? "engine shell restarted\n" : "engine shell can't be restarted\n", stderr);

@@ -1,7 +1,7 @@
 // The process's one connection to its container engine. Set up once by the
 // engine choice, then used by the main thread until the process ends. The
-// engine shell is replaced only when a command leaves it in an unknown
-// state (no reply within the silence limit, or a failed read).
+// engine shell is replaced only when it has ended or a command leaves it in
+// an unknown state (no reply within the silence limit, or a failed read).
 #pragma once
 
 #include <string>
@@ -40,8 +40,9 @@ struct DOCKER_CONN final : EngineRunner {
   // ran gives 0 and its exit status, whatever that is.
   // Shell path (Docker, Podman): writes "program WORDS 2>&1; echo MARKER
   // $?" into the shell, each value quoted once, and reads the reply up to
-  // that command's own marker line. reply_limit seconds without a byte, or
-  // a failed read, give that result after "read_from_pipe() error: ...";
+  // that command's own marker line. reply_limit seconds without a byte, a
+  // failed read or a shell that has ended give that result after
+  // "read_from_pipe() error: ...";
   // the shell is then ended with everything it started, and a fresh one
   // serves the next command. The engine's own failures come back as its
   // output and exit status, with result 0.

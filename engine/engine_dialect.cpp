@@ -74,6 +74,15 @@ bool EngineDialect::image_listed(const std::vector<std::string>& lines, const st
   return false;
 }
 
+bool EngineDialect::says_unreachable(const std::vector<std::string>& lines) const {
+  for (const auto& line : lines) {
+    for (const char* text : unreachable_texts()) {
+      if (line.find(text) != std::string::npos) return true;
+    }
+  }
+  return false;
+}
+
 namespace {
 
 // Docker and Podman: text replies in a given format or the default table.
@@ -166,6 +175,11 @@ class TextReplyDialect : public EngineDialect {
 class DockerDialect final : public TextReplyDialect {
  public:
   ENGINE_TYPE type() const override { return ENGINE_DOCKER; }
+
+ protected:
+  std::vector<const char*> unreachable_texts() const override {
+    return {"Cannot connect to the Docker daemon", "error during connect", "Is the docker daemon running"};
+  }
 };
 
 class PodmanDialect final : public TextReplyDialect {
@@ -173,6 +187,9 @@ class PodmanDialect final : public TextReplyDialect {
   ENGINE_TYPE type() const override { return ENGINE_PODMAN; }
 
  protected:
+  std::vector<const char*> unreachable_texts() const override {
+    return {"Cannot connect to Podman", "unable to connect to Podman"};
+  }
   // A failed pull is not tried again behind the job's back.
   std::vector<std::string> build_options() const override { return {"--retry", "0"}; }
   // Logs kept in a file that "logs" can read after the container exited.
@@ -244,6 +261,7 @@ class WslcDialect final : public EngineDialect {
   }
 
  protected:
+  std::vector<const char*> unreachable_texts() const override { return {"Cannot connect", "service is not running"}; }
   // The tool is started without a shell: the slot directory is ".".
   CommandWord mount_source(const std::string& below_slot) const override {
     return CommandWord{{{WordPart::quoted, below_slot.empty() ? "./" : "./" + below_slot + "/"}}};

@@ -72,6 +72,11 @@ class EngineDialect {
   // followed by a blank.
   bool image_listed(const std::vector<std::string>& lines, const std::string& image) const;
 
+  // Whether a refused command's output says that the engine itself can't
+  // be reached (its daemon or service is down), rather than that it
+  // refused the command.
+  bool says_unreachable(const std::vector<std::string>& lines) const;
+
   // Reads the state query's reply. Returns 0 with state (CONTAINER_ABSENT
   // when the container is not listed), or -1 after a message when the
   // reply can't be read.
@@ -87,6 +92,8 @@ class EngineDialect {
                                   char& unit) const = 0;
 
  protected:
+  // What the engine's client prints when it can't reach the engine.
+  virtual std::vector<const char*> unreachable_texts() const = 0;
   // Options the engine wants on every build, right after the context.
   virtual std::vector<std::string> build_options() const { return {}; }
   // Options the engine wants last before the image at creation.

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <condition_variable>
 #include <mutex>
 #include <string>
 
@@ -55,6 +56,11 @@ struct ClientRuntime {
 
   // Timer (timer.cpp).
   void timer_tick();
+  // Wakes wait_for_request when the client's requests have changed.
+  void signal_request_change();
+  // Waits up to seconds, less when the client's requests change meanwhile
+  // (suspend, resume, quit, abort, client loss, network use). Main thread.
+  void wait_for_request(double seconds);
   void apply_pulse(const char* text);
   void apply_control_message();
   void check_client();
@@ -94,6 +100,11 @@ struct ClientRuntime {
   std::atomic<bool> heartbeat_seen{false};
   std::atomic<bool> finishing{false};
   std::atomic<bool> stopped{false};
+  // The client's requests as last signalled, and the main thread's wait.
+  std::int32_t last_request_bits = 0;  // timer thread only
+  std::mutex request_mutex;
+  std::condition_variable request_signal;
+  std::uint64_t request_generation = 0;  // under request_mutex
   std::mutex control_mutex;
   platform::thread_ref main_thread = 0;
   platform::thread_ref timer_thread = 0;

@@ -19,6 +19,8 @@ int corvo_client_status(CLIENT_STATUS& status) {
   return 0;
 }
 
+void corvo_wait_for_request(double seconds) { client_runtime().wait_for_request(seconds); }
+
 bool corvo_heartbeat_seen() { return client_runtime().heartbeat_seen.load(std::memory_order_relaxed); }
 
 int corvo_send_progress_ext(double cpu_time, double checkpoint_cpu_time, double fraction_done, int other_pid,

@@ -51,6 +51,9 @@ int corvo_client_status(CLIENT_STATUS& status);
 // True once the first pulse message from the client has been taken.
 bool corvo_heartbeat_seen();
 
+// Waits up to seconds, less when the client's requests change meanwhile.
+void corvo_wait_for_request(double seconds);
+
 // Sends the extended status message. Returns 0, or RC_WRITE_FAILED when the
 // client had not taken the previous one.
 int corvo_send_progress_ext(double cpu_time, double checkpoint_cpu_time, double fraction_done,

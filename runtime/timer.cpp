@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <chrono>
 #include <cstring>
 
 #include "lib/system_info.h"
@@ -65,14 +66,31 @@ void ClientRuntime::timer_tick() {
     if (options.watch_client && channel_receive(shm->pulse_in, message)) apply_pulse(message);
     if (options.obey_control) apply_control_message();
   }
+  if (tick_count % 10 == 0 && options.watch_client) check_client();
+  signal_request_change();
   if (tick_count % 10 != 0) return;
-  if (options.watch_client) check_client();
   if (options.timer_reports_progress && status.is_suspended.load() == 0) {
     last_cpu_time = process_cpu_seconds() + initial_cpu_time;
     send_timer_status();
   }
   send_web_graphics();
   if (sporadic_open.load(std::memory_order_acquire)) sync_sporadic_files();
+}
+
+void ClientRuntime::signal_request_change() {
+  std::int32_t bits = status.client_lost.load() | status.is_suspended.load() << 1 | status.quit_asked.load() << 2 |
+                      status.abort_asked.load() << 3 | status.network_suspended.load() << 4;
+  if (bits == last_request_bits) return;
+  last_request_bits = bits;
+  std::lock_guard<std::mutex> hold(request_mutex);
+  ++request_generation;
+  request_signal.notify_all();
+}
+
+void ClientRuntime::wait_for_request(double seconds) {
+  std::unique_lock<std::mutex> hold(request_mutex);
+  std::uint64_t seen = request_generation;
+  request_signal.wait_for(hold, std::chrono::duration<double>(seconds), [&] { return request_generation != seen; });
 }
 
 void ClientRuntime::apply_pulse(const char* text) {

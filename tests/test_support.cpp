@@ -76,6 +76,7 @@ void JobTest::SetUp() {
   job.engine = &runner;
   job.runtime = &runtime;
   job.clock = &clock;
+  runtime.clock = &clock;
   job.job_container = "corvo__proj__res_1";
   job.job_image = "corvo__proj__wu";
   job.init_data.ncpus = 1.0;

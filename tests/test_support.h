@@ -72,6 +72,7 @@ class FakeRunner final : public EngineRunner {
 struct JobEnded {
   bool finished;  // true for a finish, false for a plain exit
   int code;
+  int temporary_delay = 0;  // a temporary exit: its delay
 };
 
 class FakeRuntime final : public JobRuntime {
@@ -89,7 +90,15 @@ class FakeRuntime final : public JobRuntime {
   void send_progress_zero() override { ++zero_reports; }
   void set_network_wanted(bool wanted) override { network_wanted = wanted; }
   void announce_web_graphics(const char* address) override { web_graphics = address; }
+  // The client's requests don't change between calls: a wait is a pause.
+  void wait_for_request(double seconds) override {
+    if (clock != nullptr) clock->pause(seconds);
+  }
   void end_with_finish(int code) override { throw JobEnded{true, code}; }
+  void end_with_temporary_exit(int delay, const char* reason) override {
+    temporary_reason = reason;
+    throw JobEnded{false, 0, delay};
+  }
   void end_with_exit(int code) override { throw JobEnded{false, code}; }
 
  public:
@@ -100,6 +109,8 @@ class FakeRuntime final : public JobRuntime {
   CLIENT_STATUS status;                 // returned once the queue is empty
   std::deque<CLIENT_STATUS> statuses;   // returned one per call first
   bool heartbeat = true;
+  Clock* clock = nullptr;
+  std::string temporary_reason;
   std::vector<Progress> progress;
   int zero_reports = 0;
   bool network_wanted = false;

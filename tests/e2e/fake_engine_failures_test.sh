@@ -3,21 +3,25 @@
 # job.toml whose image name the shell would misread.
 . "$(dirname "$0")/lib.sh"
 
-# The shell dies during the first poll: every command after it fails with
-# -107, the job is finished with 1.
+# The shell dies at every poll: a fresh shell takes its place each time, the
+# poll is tried again every two seconds, and after thirty seconds the job
+# asks for a temporary exit, leaving the container for a later run.
 install_fake_engine podman '
 case "$1" in
   ps) if [ "$2 $3" = "--all --filter" ]; then echo "corvo|Created"; else kill -9 $PPID; fi ;;
 esac'
 run_quayside
-expect_eq "exit status when the shell dies" 1 "$status"
+expect_eq "exit status when the shell keeps dying" 0 "$status"
 expect_log_has "container is created"
 expect_log_has "read_from_pipe() error: connect() failed"
-expect_log_has "kill command failed: -107"
-expect_eq "finish file" "1" "$(cat "$JOB_DIR/corvo_finish_called")"
+expect_log_has "engine shell restarted"
+expect_log_has "engine unreachable: container poll; trying again later"
+expect_eq "temporary exit delay" "60" "$(head -n 1 "$JOB_DIR/corvo_temporary_exit")"
+[ -e "$JOB_DIR/corvo_finish_called" ] && fail "an unreachable engine finished the job"
 expect_eq "engine commands" "ps|--all|--filter|name=^corvo$|--format|{{.Names}}|{{.Status}}|
 start|corvo|
-ps|--all|-f|name=corvo|" "$(cat "$FAKE_ENGINE_LOG")"
+$(for i in $(seq 16); do echo 'ps|--all|-f|name=corvo|'; done)" "$(cat "$FAKE_ENGINE_LOG")"
+rm -f "$JOB_DIR/engine_waits"
 
 # A state query the engine refuses is a failed query, not an absent
 # container: nothing is created beside the one that may be there.
