@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "driver/container_op.h"
+#include "lib/result_codes.h"
 #include "platform/build_mutex.h"
 #include "platform/network_test.h"
 #include "platform/program_run.h"
@@ -34,6 +35,13 @@ void check_exit_request(JOB& job) {
   CLIENT_STATUS status = job.runtime->client_status();
   if (status.client_lost || status.quit_asked || status.abort_asked) {
     std::fputs("client exit request during init\n", stderr);
+    // An aborted job leaves no image of its own behind, not even the
+    // beginning of one.
+    if (status.abort_asked && job.building && job.config.image_name.empty()) {
+      std::vector<std::string> lines;
+      int exit_status = 0;
+      run_engine(job, job.engine->dialect().image_rm(job.job_image), lines, job.verbose() >= 1, exit_status);
+    }
     job.runtime->exit(0);
   }
 }
@@ -81,7 +89,11 @@ int build_image(JOB& job) {
     }
     std::vector<std::string> lines;
     int exit_status = 0;
+    job.building = true;
     int result = run_engine(job, command, lines, job.verbose() >= 1, exit_status);
+    // A build given up for the client's request ends as the request says.
+    if (result == RC_RESULT_ABORTED_BY_USER) check_exit_request(job);
+    job.building = false;
     if (serialised) mutex->release();
     // A build is judged by the engine's exit status: output that merely
     // mentions an error or an unreachable line of code is no failure.

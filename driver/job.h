@@ -32,6 +32,7 @@ struct JOB {
   double cpu_time = 0;
   std::set<std::string> said_once;  // messages printed once only
   bool engine_ready = false;        // the engine connection is set up
+  bool building = false;            // an image build is under way
   bool engine_unreachable = false;  // the last failed command found no engine to answer
   bool container_running = false;
   int container_exit_status = 0;

@@ -203,6 +203,12 @@ int run_quayside(const std::vector<std::string>& arguments) {
     clean_up_and_finish(job, 1);
   }
   job.engine_ready = true;
+  // A quit, an abort or the client's loss while a command runs gives that
+  // command up at once, so that the client is answered.
+  connection.set_requests([] {
+    CLIENT_STATUS status = job.runtime->client_status();
+    return (status.client_lost ? 1 : 0) | (status.quit_asked ? 2 : 0) | (status.abort_asked ? 4 : 0);
+  });
   std::fprintf(stderr, "Using %s\n", connection.dialect().display_name());
   start_container(job);
   run_main_loop(job);

@@ -56,6 +56,12 @@ int DOCKER_CONN::stream_engine_command(const EngineCommand& command, const Outpu
     std::fprintf(stderr, "program: %s\n", name);
   }
   exit_status = -1;
+  ReplyLimits limits{reply_limit, command.deadline(), nullptr};
+  if (requests_) {
+    // Only a request that came while the command ran gives it up.
+    int at_start = requests_();
+    limits.give_up = [this, at_start] { return (requests_() & ~at_start) != 0; };
+  }
   if (command.has_nul()) {
     std::fputs("engine command holds a NUL byte\n", stderr);
     return -1;
@@ -64,9 +70,20 @@ int DOCKER_CONN::stream_engine_command(const EngineCommand& command, const Outpu
     std::vector<std::string> argv{name};
     for (auto& word : command.arguments()) argv.push_back(std::move(word));
     std::string path = platform::find_on_path(name);
-    if (path.empty() || !platform::run_program(path, argv, sink, exit_status)) {
+    double start = steady_seconds();
+    bool given_up = false;
+    auto stop = [&] {
+      given_up = (command.deadline() != 0 && steady_seconds() - start > command.deadline()) ||
+                 (limits.give_up && limits.give_up());
+      return given_up;
+    };
+    if (path.empty() || !platform::run_program(path, argv, sink, exit_status, stop)) {
       std::fprintf(stderr, "command failed: %s\n", result_text(-1));
       return -1;
+    }
+    if (given_up) {
+      std::fputs("command given up\n", stderr);
+      return RC_TIMED_OUT;
     }
     return 0;
   }
@@ -79,11 +96,12 @@ int DOCKER_CONN::stream_engine_command(const EngineCommand& command, const Outpu
   // The whole line is written, however long, so its marker always comes.
   std::string marker = markers.next();
   shell.shell->write_text(std::string(name) + " " + text + " 2>&1; echo " + marker + " $?\n");
-  int result = read_until(*shell.shell, reply_limit,
+  int result = read_until(*shell.shell, limits,
                           [&](std::string_view bytes) { return markers.take(bytes, sink, exit_status); });
   if (result != 0) {
     std::fprintf(stderr, "read_from_pipe() error: %s\n", result_text(result));
-    if (result == RC_TIMED_OUT || result == RC_READ_FAILED || result == RC_CONNECT_FAILED) {
+    if (result == RC_TIMED_OUT || result == RC_READ_FAILED || result == RC_CONNECT_FAILED ||
+        result == RC_RESULT_ABORTED_BY_USER) {
       // The shell is gone, or may still be inside that command: nothing
       // more can be said through it. A fresh one serves the next command.
       shell.shell->kill();

@@ -58,9 +58,12 @@ struct DOCKER_CONN final : EngineRunner {
   int stream_engine_command(const EngineCommand& command, const OutputSink& sink, bool show,
                             int& exit_status) override;
 
+  void set_requests(std::function<int()> requests) override { requests_ = std::move(requests); }
+
   ReplyMarkers markers;
 
  private:
+  std::function<int()> requests_;
   int start_shell();
   WSL_DISTRO_DESC distro_;  // the shell's distro, for a restart
 };

@@ -39,6 +39,14 @@ class EngineCommand {
 
   const std::vector<CommandWord>& words() const { return words_; }
 
+  // Seconds the whole command may take before it is ended as failed; 0
+  // leaves only the limit on silence (builds, logs).
+  double deadline() const { return deadline_; }
+  EngineCommand& set_deadline(double seconds) {
+    deadline_ = seconds;
+    return *this;
+  }
+
   // The words as the engine program receives them when it is started
   // without a shell (the slot directory is "."). 
   std::vector<std::string> arguments() const;
@@ -48,6 +56,7 @@ class EngineCommand {
 
  private:
   std::vector<CommandWord> words_;
+  double deadline_ = 120;
 };
 
 // The command as POSIX shell text: words joined by one blank, each value

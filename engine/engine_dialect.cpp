@@ -18,7 +18,7 @@ EngineCommand EngineDialect::build(const BuildSpec& spec) const {
   EngineCommand command{"build"};
   command.add_quoted(spec.context_dir).add_all(build_options());
   command.add("-t").add(spec.image).add("-f").add(spec.recipe_file).add_all(spec.extra_args);
-  return command;
+  return command.set_deadline(0);
 }
 
 CommandWord EngineDialect::mount_source(const std::string& below_slot) const {

@@ -64,7 +64,9 @@ class EngineDialect {
   virtual EngineCommand state_query(const std::string& container) const = 0;
   virtual EngineCommand poll_query(const std::string& container) const = 0;
   virtual EngineCommand stats_query(const std::string& container) const = 0;
-  EngineCommand logs(const std::string& container) const { return {"logs", container}; }
+  EngineCommand logs(const std::string& container) const {
+    return EngineCommand{"logs", container}.set_deadline(0);
+  }
   EngineCommand container_rm(const std::string& container) const { return {"container", "rm", container}; }
   EngineCommand image_rm(const std::string& image) const { return {"image", "rm", image}; }
 

@@ -4,6 +4,7 @@
 // place.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,11 @@ class EngineRunner {
   // sink piece by piece as it arrives instead of keeping it.
   virtual int stream_engine_command(const EngineCommand& command, const OutputSink& sink, bool show,
                                     int& exit_status) = 0;
+
+  // requests() tells the client's requests as bits; a command under way is
+  // given up (RC_RESULT_ABORTED_BY_USER, with everything it started ended)
+  // when a bit appears that was not set when it began.
+  virtual void set_requests(std::function<int()> requests) { (void)requests; }
 
   // The same, for callers that judge the engine by its output alone.
   int run_engine_command(const EngineCommand& command, std::vector<std::string>& lines, bool show) {

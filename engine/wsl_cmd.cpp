@@ -42,18 +42,22 @@ double steady_seconds() {
   return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-int read_until(platform::PipedProcess& process, double timeout,
+int read_until(platform::PipedProcess& process, const ReplyLimits& limits,
                const std::function<bool(std::string_view)>& consume, const std::function<double()>& now) {
   std::vector<char> chunk(65536);
-  double last_byte = now();
+  double start = now();
+  double last_byte = start;
   bool gone = false;
   for (;;) {
     long waiting = process.bytes_waiting();
     if (waiting <= 0) {
       if (gone) return RC_CONNECT_FAILED;
-      // Wait for output rather than sleep blindly; only silence counts.
+      // Wait for output rather than sleep blindly.
       process.wait_readable(200);
-      if (timeout != 0 && now() - last_byte > timeout) return RC_TIMED_OUT;
+      double at = now();
+      if (limits.silence != 0 && at - last_byte > limits.silence) return RC_TIMED_OUT;
+      if (limits.total != 0 && at - start > limits.total) return RC_TIMED_OUT;
+      if (limits.give_up && limits.give_up()) return RC_RESULT_ABORTED_BY_USER;
       if (process.exited()) gone = true;
       continue;
     }
@@ -69,7 +73,7 @@ int read_from_pipe(platform::PipedProcess& process, std::string& reply, double t
   reply.clear();
   std::string_view wanted = marker != nullptr ? marker : "";
   return read_until(
-      process, timeout,
+      process, ReplyLimits{timeout, 0, nullptr},
       [&](std::string_view bytes) {
         // Only the new bytes, and a marker's length before them, can hold a
         // marker not seen yet.

@@ -22,8 +22,10 @@ std::string system_program(const std::string& name);
 // standard input empty, standard output and error joined and handed to
 // sink piece by piece as they arrive, and waits for it to end. Returns true
 // with exit_status (-1 when it did not exit normally), or false when it
-// can't be started.
+// can't be started. stop, when given, is asked about every 200 ms while
+// the program is silent: true ends the program at once (exit_status -1).
 bool run_program(const std::string& path, const std::vector<std::string>& argv,
-                 const std::function<void(std::string_view)>& sink, int& exit_status);
+                 const std::function<void(std::string_view)>& sink, int& exit_status,
+                 const std::function<bool()>& stop = nullptr);
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/piped_process.h"
 
 #include <fcntl.h>
+#include <spawn.h>
 #include <poll.h>
 #include <sys/syscall.h>
 #include <signal.h>
@@ -8,7 +9,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <string>
+
 #include "platform/posix/unique_fd.h"
+
+extern char** environ;
 
 namespace platform {
 namespace {
@@ -78,7 +83,35 @@ class PosixPipedProcess final : public PipedProcess {
   // protocol was made for.
   unique_fd command_write_, command_read_, reply_read_, reply_write_;
   unique_fd pid_fd_;
+
+ public:
+  unique_fd guard;  // never written: its end tells the watcher this process is gone
 };
+
+// A watcher in the shell's process group that ends the whole group when
+// this process ends, however it ends (even by SIGKILL): it waits for the
+// end of a pipe whose only writer is this process. Returns that writer.
+unique_fd start_guard(pid_t group) {
+  int guard[2];
+  if (::pipe2(guard, O_CLOEXEC) != 0) return unique_fd();
+  unique_fd read_end(guard[0]), write_end(guard[1]);
+  std::string target = std::to_string(group);
+  const char* argv[] = {"/bin/sh", "-c", "read _; kill -KILL -- -\"$1\"", "quayside-guard", target.c_str(), nullptr};
+  posix_spawn_file_actions_t actions;
+  ::posix_spawn_file_actions_init(&actions);
+  ::posix_spawn_file_actions_adddup2(&actions, read_end.get(), 0);
+  ::posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  ::posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  posix_spawnattr_t attributes;
+  ::posix_spawnattr_init(&attributes);
+  ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  ::posix_spawnattr_setpgroup(&attributes, group);
+  pid_t pid = 0;
+  int error = ::posix_spawn(&pid, argv[0], &actions, &attributes, const_cast<char* const*>(argv), environ);
+  ::posix_spawn_file_actions_destroy(&actions);
+  ::posix_spawnattr_destroy(&attributes);
+  return error == 0 ? std::move(write_end) : unique_fd();
+}
 
 // Starts argv with its standard input on one pipe and its output and error
 // on another, in this process's directory and environment.
@@ -100,8 +133,10 @@ std::unique_ptr<PipedProcess> start_with_pipes(const char* path, const char* con
     ::_exit(127);
   }
   ::setpgid(pid, pid);  // also here, so that a kill right away finds the group
-  return std::make_unique<PosixPipedProcess>(pid, std::move(command_write), std::move(command_read),
-                                             std::move(reply_read), std::move(reply_write));
+  auto process = std::make_unique<PosixPipedProcess>(pid, std::move(command_write), std::move(command_read),
+                                                     std::move(reply_read), std::move(reply_write));
+  process->guard = start_guard(pid);
+  return process;
 }
 
 std::unique_ptr<PipedProcess> start_shell() {

@@ -1,6 +1,8 @@
 #include "platform/program_run.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -37,7 +39,8 @@ std::string find_on_path(const std::string& name) {
 std::string system_program(const std::string& name) { return find_on_path(name); }
 
 bool run_program(const std::string& path, const std::vector<std::string>& argv,
-                 const std::function<void(std::string_view)>& sink, int& exit_status) {
+                 const std::function<void(std::string_view)>& sink, int& exit_status,
+                 const std::function<bool()>& stop) {
   exit_status = -1;
   if (path.empty() || argv.empty()) return false;
   std::vector<char*> pointers;
@@ -57,7 +60,17 @@ bool run_program(const std::string& path, const std::vector<std::string>& argv,
   if (error != 0) return false;
   write_end.reset();
   char chunk[65536];
+  bool stopped = false;
   for (;;) {
+    pollfd ready{read_end.get(), POLLIN, 0};
+    if (retry_eintr([&] { return ::poll(&ready, 1, 200); }) == 0) {
+      if (stop && stop()) {
+        ::kill(pid, SIGKILL);
+        stopped = true;
+        break;
+      }
+      continue;
+    }
     ssize_t got = retry_eintr([&] { return ::read(read_end.get(), chunk, sizeof chunk); });
     if (got <= 0) break;
     sink(std::string_view(chunk, static_cast<std::size_t>(got)));
@@ -65,7 +78,7 @@ bool run_program(const std::string& path, const std::vector<std::string>& argv,
   int status = 0;
   if (retry_eintr([&] { return ::waitpid(pid, &status, 0); }) != pid) return true;
   // A program that could not be executed after the spawn ends with 127.
-  if (WIFEXITED(status)) exit_status = WEXITSTATUS(status);
+  if (WIFEXITED(status) && !stopped) exit_status = WEXITSTATUS(status);
   return true;
 }
 

@@ -48,7 +48,8 @@ std::string system_program(const std::string& name) {
 }
 
 bool run_program(const std::string& path, const std::vector<std::string>& argv,
-                 const std::function<void(std::string_view)>& sink, int& exit_status) {
+                 const std::function<void(std::string_view)>& sink, int& exit_status,
+                 const std::function<bool()>& stop) {
   exit_status = -1;
   if (path.empty() || argv.empty()) return false;
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
@@ -78,14 +79,28 @@ bool run_program(const std::string& path, const std::vector<std::string>& argv,
   write_end.reset();
   input.reset();
   char chunk[65536];
+  bool stopped = false;
   for (;;) {
+    DWORD available = 0;
+    if (!::PeekNamedPipe(read_end.get(), nullptr, 0, nullptr, &available, nullptr)) break;  // ended
+    if (available == 0) {
+      // Pipes can't be waited on: the program's end is, for a moment.
+      if (::WaitForSingleObject(process.get(), 200) == WAIT_OBJECT_0) {
+        if (!::PeekNamedPipe(read_end.get(), nullptr, 0, nullptr, &available, nullptr) || available == 0) break;
+      } else if (stop && stop()) {
+        ::TerminateProcess(process.get(), 1);
+        stopped = true;
+        break;
+      }
+      continue;
+    }
     DWORD got = 0;
     if (!::ReadFile(read_end.get(), chunk, sizeof chunk, &got, nullptr) || got == 0) break;
     sink(std::string_view(chunk, got));
   }
   ::WaitForSingleObject(process.get(), INFINITE);
   DWORD code = 0;
-  if (::GetExitCodeProcess(process.get(), &code)) exit_status = static_cast<int>(code);
+  if (!stopped && ::GetExitCodeProcess(process.get(), &code)) exit_status = static_cast<int>(code);
   return true;
 }
 
