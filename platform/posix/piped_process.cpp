@@ -96,7 +96,7 @@ unique_fd start_guard(pid_t group) {
   if (::pipe2(guard, O_CLOEXEC) != 0) return unique_fd();
   unique_fd read_end(guard[0]), write_end(guard[1]);
   std::string target = std::to_string(group);
-  const char* argv[] = {"/bin/sh", "-c", "read _; kill -KILL -- -\"$1\"", "quayside-guard", target.c_str(), nullptr};
+  const char* argv[] = {"/bin/sh", "-c", "read _; kill -9 -\"$1\"", "quayside-guard", target.c_str(), nullptr};
   posix_spawn_file_actions_t actions;
   ::posix_spawn_file_actions_init(&actions);
   ::posix_spawn_file_actions_adddup2(&actions, read_end.get(), 0);
