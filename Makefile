@@ -59,10 +59,12 @@ fuzz:
 	fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 # The engine channel's round trip against starting the engine per command,
-# and the copy of a 100 MB container log (quayside's CPU time and memory).
+# the copy of a 100 MB container log (quayside's CPU time and memory), and
+# suspend and resume on the real Podman engine.
 bench: build
 	$(BUILD)/bench_engine_round_trip 500
 	$(BUILD)/bench_log_copy 100
+	BUILD=$(abspath $(BUILD)) bench/suspend_latency.sh 5
 
 # An example job from build to finish on Podman, through the client
 # simulator: the live progress line, how the job ended, and its log.
