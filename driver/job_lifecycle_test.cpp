@@ -136,7 +136,22 @@ TEST_F(StartContainerTest, FailuresEndTheJob) {
   }
 }
 
-class MainLoopTest : public JobTest {};
+class MainLoopTest : public JobTest {
+ protected:
+  // Runs the main loop to the job's end, which it must reach.
+  JobEnded run_to_end() {
+    StderrCapture log;
+    try {
+      run_main_loop(job);
+    } catch (const JobEnded& end) {
+      log_text = log.text();
+      return end;
+    }
+    ADD_FAILURE() << "main loop returned";
+    return {false, -1};
+  }
+  std::string log_text;
+};
 
 TEST_F(MainLoopTest, PollsEveryTenthTickAndFinishesWithTheExitStatus) {
   job.config.verbose = 0;
@@ -146,14 +161,9 @@ TEST_F(MainLoopTest, PollsEveryTenthTickAndFinishesWithTheExitStatus) {
   runner.reply("ps", {"{\"Status\":\"Up\"}\n"});
   runner.reply("ps", {"{\"Status\":\"Up\"}\n"});
   runner.reply("ps", {"{\"Status\":\"Exited (3) now\"}\n"});
-  StderrCapture log;
-  try {
-    run_main_loop(job);
-    FAIL() << "main loop returned";
-  } catch (const JobEnded& end) {
-    EXPECT_TRUE(end.finished);
-    EXPECT_EQ(end.code, 3);
-  }
+  JobEnded end = run_to_end();
+  EXPECT_TRUE(end.finished);
+  EXPECT_EQ(end.code, 3);
   // Polls at ticks 0, 10 and 20, each after a one-second sleep.
   EXPECT_EQ(clock.pauses.size(), 21u);
   ASSERT_EQ(runtime.progress.size(), 2u);
@@ -167,14 +177,9 @@ TEST_F(MainLoopTest, PollsEveryTenthTickAndFinishesWithTheExitStatus) {
 TEST_F(MainLoopTest, APollFailingForThirtySecondsKillsAndCleansUp) {
   job.config.verbose = 0;
   for (int i = 0; i < 16; ++i) runner.reply("ps", {}, -1);
-  StderrCapture log;
-  try {
-    run_main_loop(job);
-    FAIL() << "main loop returned";
-  } catch (const JobEnded& end) {
-    EXPECT_TRUE(end.finished);
-    EXPECT_EQ(end.code, 1);
-  }
+  JobEnded end = run_to_end();
+  EXPECT_TRUE(end.finished);
+  EXPECT_EQ(end.code, 1);
   // Tried at ticks 0, 2, ..., 30.
   EXPECT_EQ(runner.commands,
             concat(Lines(16, "ps --all --filter \"name=corvo__proj__res_1\" --format json"),
@@ -188,14 +193,9 @@ TEST_F(MainLoopTest, AnEngineBackWithinThirtySecondsIsRiddenOut) {
   for (int i = 0; i < 5; ++i) runner.reply("ps", {}, -107);
   runner.reply("ps", {"{\"Status\":\"Up\"}\n"});
   runner.reply("ps", {"{\"Status\":\"Exited (0) now\"}\n"});
-  StderrCapture log;
-  try {
-    run_main_loop(job);
-    FAIL() << "main loop returned";
-  } catch (const JobEnded& end) {
-    EXPECT_TRUE(end.finished);
-    EXPECT_EQ(end.code, 0);
-  }
+  JobEnded end = run_to_end();
+  EXPECT_TRUE(end.finished);
+  EXPECT_EQ(end.code, 0);
   // Failures at ticks 0 to 8, the engine back at 10, the exit seen at 20.
   EXPECT_EQ(std::count(runner.commands.begin(), runner.commands.end(), ps), 7);
   EXPECT_EQ(clock.pauses.size(), 21u);
@@ -206,17 +206,12 @@ TEST_F(MainLoopTest, AnEngineGoneForGoodLeavesTheContainerForALaterRun) {
   FakeRunner podman(ENGINE_PODMAN);
   for (int i = 0; i < 16; ++i) podman.reply("ps", {"Cannot connect to Podman. Is the service running?\n"}, 0, 125);
   job.engine = &podman;
-  StderrCapture log;
-  try {
-    run_main_loop(job);
-    FAIL() << "main loop returned";
-  } catch (const JobEnded& end) {
-    EXPECT_FALSE(end.finished);
-    EXPECT_EQ(end.temporary_delay, 60);
-  }
+  JobEnded end = run_to_end();
+  EXPECT_FALSE(end.finished);
+  EXPECT_EQ(end.temporary_delay, 60);
   EXPECT_EQ(podman.commands, Lines(16, "ps --all -f \"name=corvo__proj__res_1\""));
   EXPECT_NE(runtime.temporary_reason.find("engine"), std::string::npos);
-  EXPECT_NE(log.text().find("engine unreachable: container poll; trying again later\n"), std::string::npos);
+  EXPECT_NE(log_text.find("engine unreachable: container poll; trying again later\n"), std::string::npos);
 }
 
 TEST_F(MainLoopTest, SuspendPausesOnceAndResumeUnpausesWithoutReports) {
