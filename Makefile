@@ -1,6 +1,6 @@
 # Wraps the CMake build for the README's commands.
 BUILD_PACKAGES := cmake ninja-build g++ libgtest-dev nlohmann-json3-dev
-ENGINE_PACKAGES := podman runc busybox-static iputils-ping
+ENGINE_PACKAGES := podman runc busybox-static iputils-ping docker.io
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
@@ -9,6 +9,7 @@ WIN_BUILD ?= build-windows
 WINDOWS_PACKAGES := cmake ninja-build googletest nlohmann-json3-dev g++-mingw-w64-x86-64-posix wine64 wine
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
+ENGINE ?= podman
 
 .PHONY: all build test test-asan test-tsan test-windows fuzz bench demo deps engine-deps clean
 
@@ -20,7 +21,7 @@ deps:
 # The real engine for the demo and the real-engine tests. Where it can't be
 # installed, those tests say that they are skipped.
 engine-deps:
-	@scripts/ensure-packages.sh $(ENGINE_PACKAGES) || echo "Podman is missing: the real-engine tests will be skipped"
+	@scripts/ensure-packages.sh $(ENGINE_PACKAGES) || echo "An engine is missing: its real-engine tests will be skipped"
 
 $(BUILD)/build.ninja: | deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -70,7 +71,7 @@ bench: build
 # simulator: the live progress line, how the job ended, and its log.
 demo: build
 	@scripts/ensure-packages.sh $(ENGINE_PACKAGES)
-	BUILD=$(abspath $(BUILD)) examples/run-example.sh hello
+	BUILD=$(abspath $(BUILD)) ENGINE=$(ENGINE) examples/run-example.sh hello
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(WIN_BUILD)
