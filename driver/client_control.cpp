@@ -42,12 +42,21 @@ int poll_client_msgs(JOB& job) {
 
 void report_progress(JOB& job) {
   CONTAINER_STATS stats;
-  if (get_container_stats(job, stats) != 0) {
+  int result = get_container_stats(job, stats);
+  if (result == kContainerGone) {
+    // Nothing ran since the container exited: nothing to credit.
+    stats.cpus = 0;
+    stats.wss = job.last_wss;
+  } else if (result != 0) {
     // Without figures the job is taken to use all its CPUs and 100 MB.
     stats.cpus = job.init_data.ncpus;
     stats.wss = 1e8;
   }
-  job.cpu_time += stats.cpus * 10.0;
+  // The CPU share is credited for the time the container really ran since
+  // the last report, however long the queries took.
+  job.cpu_time += stats.cpus * job.running_seconds;
+  job.running_seconds = 0;
+  job.last_wss = stats.wss;
   if (job.verbose() == 2) std::fprintf(stderr, "reporting CPU %f WSS %f\n", job.cpu_time, stats.wss);
   job.runtime->send_progress_ext(job.cpu_time, read_fraction_done(), stats.wss);
 }

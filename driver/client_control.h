@@ -9,8 +9,11 @@
 // the job to end (heartbeat lost, quit, abort).
 int poll_client_msgs(JOB& job);
 
-// Adds ten seconds of the container's CPU use to the job's CPU time and
-// sends CPU time, fraction done and working set to the client.
+// Adds the container's CPU use over job.running_seconds (the time it ran
+// since the last report) to the job's CPU time, and sends CPU time,
+// fraction done and working set to the client. Without figures the job is
+// taken to use all its CPUs and 100 MB; a container that has gone is
+// credited nothing.
 void report_progress(JOB& job);
 
 // The number the job wrote into "fraction_done", or 0 when the file is

@@ -43,6 +43,19 @@ EngineCommand create_command(JOB& job) {
   spec.mounts = c.mount;
   spec.portmaps = c.portmap;
   spec.cpus = job.init_data.ncpus;
+  EngineCommand query;
+  if (spec.cpus > 1.0 && job.engine->dialect().host_cpus_query(query)) {
+    // An engine refuses a limit above the CPUs of its own host.
+    std::vector<std::string> lines;
+    int exit_status = 0;
+    int host_cpus = run_engine(job, query, lines, job.verbose() >= 2, exit_status) == 0 && exit_status == 0
+                        ? job.engine->dialect().read_host_cpus(lines)
+                        : 0;
+    if (host_cpus > 0 && spec.cpus > host_cpus) {
+      std::fprintf(stderr, "CPU limit %g capped at the engine's %d CPUs\n", spec.cpus, host_cpus);
+      spec.cpus = host_cpus;
+    }
+  }
   spec.gpus = c.use_gpu;
   spec.extra_args = c.create_arg_words;
   if (c.web_graphics_guest_port != 0) {

@@ -25,25 +25,18 @@ int get_container_stats(JOB& job, CONTAINER_STATS& stats) {
     return -1;
   }
   double p = 0, m = 0;
-  char u = '\0';
-  switch (dialect.read_stats(lines, p, m, u)) {
+  switch (dialect.read_stats(lines, p, m)) {
     case StatsReading::ok: break;
+    case StatsReading::no_unit: return -1;
     case StatsReading::nothing: say_once(job, "stats command returned nothing\n"); return -1;
     case StatsReading::unreadable: say_once(job, "stats command parse failed\n"); return -1;
     case StatsReading::bad_document: return -1;
-  }
-  switch (u) {
-    case 'B': case 'b': break;
-    case 'K': case 'k': m *= 1024; break;
-    case 'M': case 'm': m *= 1048576; break;
-    case 'G': case 'g': m *= 1073741824; break;
-    default: return -1;
   }
   stats.cpus = p * 0.01;
   stats.wss = m;
   if (stats.wss == 0) {
     say_once(job, "stats command returned zero memory\n");
-    return -1;
+    return kContainerGone;
   }
   if (stats.cpus > job.init_data.ncpus) {
     say_once(job, "stats command returned excessive CPU usage\n");

@@ -8,5 +8,10 @@ struct CONTAINER_STATS {
   double wss = 0;   // memory in use, bytes
 };
 
-// Returns 0 when stats holds usable figures, -1 otherwise.
+// What get_container_stats returns when the engine shows no memory in use:
+// the container has gone (exited between the poll and the query).
+constexpr int kContainerGone = 1;
+
+// Returns 0 when stats holds usable figures, kContainerGone, or -1 when the
+// figures could not be had.
 int get_container_stats(JOB& job, CONTAINER_STATS& stats);

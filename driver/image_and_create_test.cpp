@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "driver/client_control.h"
 #include "driver/container_create.h"
 #include "driver/container_stats.h"
 #include "driver/image.h"
@@ -84,6 +85,21 @@ TEST_F(CreateTest, WebGraphicsPortIsAllocatedAndAnnounced) {
   EXPECT_EQ(runtime.web_graphics, "http://localhost:" + std::to_string(host_port));
 }
 
+TEST_F(CreateTest, TheCpuLimitIsCappedAtTheEnginesHost) {
+  FakeRunner docker(ENGINE_DOCKER);
+  job.engine = &docker;
+  job.init_data.ncpus = 4;
+  docker.reply("info", {"2\n"});
+  StderrCapture log;
+  std::string command = render_posix(create_command(job));
+  EXPECT_EQ(docker.commands.front(), "info --format \"{{.NCPU}}\"");
+  EXPECT_NE(command.find(" --cpus 2.000000 "), std::string::npos) << command;
+  EXPECT_EQ(log.text(), "CPU limit 4 capped at the engine's 2 CPUs\n");
+  // An answer that can't be read leaves the limit as the client gave it.
+  docker.reply("info", {"Error: no\n"}, 0, 1);
+  EXPECT_NE(render_posix(create_command(job)).find(" --cpus 4.000000 "), std::string::npos);
+}
+
 TEST_F(CreateTest, CreateResults) {
   runner.reply("images", {"corvo__proj__wu latest\n"});
   runner.reply("create", {"Error: the name is in use\n"});
@@ -109,13 +125,22 @@ TEST_F(StatsTest, EngineTextForm) {
     double cpus, wss;
     std::string log;
   } cases[] = {
+      // Docker prints binary units, Podman decimal ones.
       {{"50.00% 1.5MiB / 2GiB\n"}, 0, 0.5, 1.5 * 1048576, ""},
-      {{"garbage\n", "12% 3kB / 1GB\n"}, 0, 0.12, 3 * 1024, ""},
+      {{"garbage\n", "12% 3kB / 1GB\n"}, 0, 0.12, 3000, ""},
+      {{"1.00% 2.4GB / 8GB\n"}, 0, 0.01, 2.4e9, ""},
+      {{"1.00% 512KiB / 8GiB\n"}, 0, 0.01, 512 * 1024.0, ""},
+      {{"1.00% 1.5TB / 8TB\n"}, 0, 0.01, 1.5e12, ""},
+      {{"1.00% 2TiB / 8TiB\n"}, 0, 0.01, 2 * 1099511627776.0, ""},
+      {{"1.00% 900B / 8GB\n"}, 0, 0.01, 900, ""},
+      {{"150.25% 1G / 2G\n"}, 0, 1.5025, 1073741824, ""},
       {{"350% 1G / 2G\n"}, 0, 2.0, 1073741824, "stats command returned excessive CPU usage\n"},
       {{"350% 1G / 2G\n"}, 0, 2.0, 1073741824, ""},
-      {{"1% 0B / 2G\n"}, -1, 0, 0, "stats command returned zero memory\n"},
-      {{"1% 0B / 2G\n"}, -1, 0, 0, ""},
-      {{"1% 5TB / 9TB\n"}, -1, 0, 0, ""},
+      // An exited container shows no memory: it has gone.
+      {{"0.00% 0B / 0B\n"}, kContainerGone, 0, 0, "stats command returned zero memory\n"},
+      {{"1% 0B / 2G\n"}, kContainerGone, 0, 0, ""},
+      {{"1% 5PB / 9PB\n"}, -1, 0, 0, ""},
+      {{"1% 5 / 9\n"}, -1, 0, 0, ""},
       {{"nothing useful\n"}, -1, 0, 0, "stats command parse failed\n"},
       {{}, -1, 0, 0, "stats command returned nothing\n"},
   };
@@ -131,6 +156,35 @@ TEST_F(StatsTest, EngineTextForm) {
     EXPECT_EQ(log.text(), c.log);
   }
   EXPECT_EQ(podman.commands.back(), "stats --no-stream --format \"{{.CPUPerc}} {{.MemUsage}}\" corvo__proj__res_1");
+}
+
+TEST_F(StatsTest, CreditForTheTimeTheContainerRan) {
+  FakeRunner podman(ENGINE_PODMAN);
+  job.engine = &podman;
+  job.init_data.ncpus = 2.0;
+  job.config.verbose = 0;
+  struct {
+    const char* name;
+    Lines reply;
+    double running_seconds;
+    double credit;
+    double wss;
+  } cases[] = {
+      {"a slow query: the time it took counts", {"50.00% 10MB / 1GB\n"}, 12.3, 6.15, 1e7},
+      {"no figures: all CPUs, 100 MB", {"nothing\n"}, 10, 20, 1e8},
+      {"the container has gone: nothing, the last memory kept", {"0.00% 0B / 0B\n"}, 10, 0, 1e8},
+      {"a paused stretch left out by the caller", {"100.00% 10MB / 1GB\n"}, 4, 4, 1e7},
+  };
+  for (const auto& c : cases) {
+    podman.reply("stats", c.reply);
+    job.running_seconds = c.running_seconds;
+    double before = job.cpu_time;
+    StderrCapture quiet;
+    report_progress(job);
+    EXPECT_NEAR(job.cpu_time - before, c.credit, 1e-9) << c.name;
+    EXPECT_EQ(job.running_seconds, 0) << c.name;
+    EXPECT_EQ(runtime.progress.back().wss, c.wss) << c.name;
+  }
 }
 
 TEST_F(StatsTest, WslcJsonForm) {

@@ -30,6 +30,8 @@ struct JOB {
   std::string context_dir = ".";
 
   double cpu_time = 0;
+  double running_seconds = 0;  // the container's unpaused time since the last report
+  double last_wss = 0;         // the memory in use at the last report
   std::set<std::string> said_once;  // messages printed once only
   bool engine_ready = false;        // the engine connection is set up
   bool building = false;            // an image build is under way

@@ -139,9 +139,18 @@ void run_main_loop(JOB& job) {
   long next_poll = 0;
   double failing_since = -1;
   double tick_start = job.clock->now();
+  double mark = tick_start;
+  // Counts the time just passed while the container ran, before a request
+  // may change that.
+  auto count_running = [&] {
+    double now = job.clock->now();
+    if (job.container_running) job.running_seconds += now - mark;
+    mark = now;
+  };
   // The client is answered as soon as it asks; the container is polled on
   // whole ticks of one second.
   job.runtime->wait_for_request(1);
+  count_running();
   int result = poll_client_msgs(job);
   while (result == 0) {
     double now = job.clock->now();
@@ -172,6 +181,7 @@ void run_main_loop(JOB& job) {
       ++tick;
     }
     job.runtime->wait_for_request(std::max(0.0, tick_start + 1 - job.clock->now()));
+    count_running();
     result = poll_client_msgs(job);
   }
   std::fprintf(stderr, "poll_client_msgs() returned %d\n", result);

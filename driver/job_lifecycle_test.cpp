@@ -167,11 +167,32 @@ TEST_F(MainLoopTest, PollsEveryTenthTickAndFinishesWithTheExitStatus) {
   // Polls at ticks 0, 10 and 20, each after a one-second sleep.
   EXPECT_EQ(clock.pauses.size(), 21u);
   ASSERT_EQ(runtime.progress.size(), 2u);
-  EXPECT_EQ(runtime.progress[0].cpu_time, 120);  // a full ten-second share at once
-  EXPECT_EQ(runtime.progress[1].cpu_time, 140);
+  // Without figures, both CPUs for the time that passed: one second, then ten.
+  EXPECT_EQ(runtime.progress[0].cpu_time, 102);
+  EXPECT_EQ(runtime.progress[1].cpu_time, 122);
   EXPECT_EQ(runtime.progress[0].fraction_done, 0.25);
   EXPECT_EQ(runtime.progress[0].wss, 1e8);
   EXPECT_EQ(runner.commands.back(), "image rm corvo__proj__wu");
+}
+
+TEST_F(MainLoopTest, TimeSpentPausedIsNotCredited) {
+  job.config.verbose = 0;
+  FakeRunner podman(ENGINE_PODMAN);
+  job.engine = &podman;
+  podman.reply("ps", {"x Up 1 second corvo__proj__res_1\n"});
+  podman.reply("ps", {"x Up 11 seconds corvo__proj__res_1\n"});
+  podman.reply("ps", {"x Exited (0) now corvo__proj__res_1\n"});
+  for (int i = 0; i < 2; ++i) podman.reply("stats", {"100.00% 10MB / 1GB\n"});
+  // Running until second 6, paused until second 11, running again.
+  CLIENT_STATUS running, suspended;
+  suspended.is_suspended = 1;
+  for (int i = 0; i < 5; ++i) runtime.statuses.push_back(running);
+  for (int i = 0; i < 5; ++i) runtime.statuses.push_back(suspended);
+  JobEnded end = run_to_end();
+  EXPECT_TRUE(end.finished);
+  ASSERT_EQ(runtime.progress.size(), 2u);
+  EXPECT_DOUBLE_EQ(runtime.progress[0].cpu_time, 1);  // the first second
+  EXPECT_DOUBLE_EQ(runtime.progress[1].cpu_time, 6);  // five more seconds: the paused five left out
 }
 
 TEST_F(MainLoopTest, APollFailingForThirtySecondsKillsAndCleansUp) {

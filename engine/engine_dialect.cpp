@@ -74,6 +74,45 @@ bool EngineDialect::image_listed(const std::vector<std::string>& lines, const st
   return false;
 }
 
+bool memory_bytes(double amount, const std::string& unit, double& bytes) {
+  static const struct {
+    const char* unit;
+    double scale;
+  } units[] = {{"B", 1},          {"kB", 1e3},          {"KB", 1e3},          {"MB", 1e6},
+               {"GB", 1e9},       {"TB", 1e12},         {"KiB", 1024.0},      {"MiB", 1048576.0},
+               {"GiB", 1073741824.0}, {"TiB", 1099511627776.0}, {"K", 1024.0}, {"M", 1048576.0},
+               {"G", 1073741824.0}, {"T", 1099511627776.0}, {"b", 1},        {"k", 1024.0},
+               {"m", 1048576.0},  {"g", 1073741824.0}};
+  for (const auto& u : units) {
+    if (unit == u.unit) {
+      bytes = amount * u.scale;
+      return true;
+    }
+  }
+  return false;
+}
+
+namespace {
+
+// Reads a number and the letters of its unit at the start of text.
+bool read_amount(const char* text, double& amount, std::string& unit) {
+  char letters[16] = "";
+  int read = std::sscanf(text, "%lf%15[A-Za-z]", &amount, letters);
+  unit = letters;
+  return read >= 1;
+}
+
+}  // namespace
+
+int EngineDialect::read_host_cpus(const std::vector<std::string>& lines) const {
+  for (const auto& line : lines) {
+    char* end = nullptr;
+    long cpus = std::strtol(line.c_str(), &end, 10);
+    if (end != line.c_str() && cpus > 0 && cpus < 100000) return static_cast<int>(cpus);
+  }
+  return 0;
+}
+
 bool EngineDialect::says_unreachable(const std::vector<std::string>& lines) const {
   for (const auto& line : lines) {
     for (const char* text : unreachable_texts()) {
@@ -139,11 +178,15 @@ class TextReplyDialect : public EngineDialect {
     return POLL_FAILED;
   }
 
-  StatsReading read_stats(const std::vector<std::string>& lines, double& percent, double& amount,
-                          char& unit) const override {
+  StatsReading read_stats(const std::vector<std::string>& lines, double& percent, double& bytes) const override {
     if (lines.empty()) return StatsReading::nothing;
     for (const auto& line : lines) {
-      if (std::sscanf(line.c_str(), "%lf%% %lf%c", &percent, &amount, &unit) == 3) return StatsReading::ok;
+      int used = 0;
+      double amount = 0;
+      std::string unit;
+      if (std::sscanf(line.c_str(), "%lf%% %n", &percent, &used) < 1 || used == 0) continue;
+      if (!read_amount(line.c_str() + used, amount, unit)) continue;
+      return memory_bytes(amount, unit, bytes) ? StatsReading::ok : StatsReading::no_unit;
     }
     return StatsReading::unreadable;
   }
@@ -175,6 +218,10 @@ class TextReplyDialect : public EngineDialect {
 class DockerDialect final : public TextReplyDialect {
  public:
   ENGINE_TYPE type() const override { return ENGINE_DOCKER; }
+  bool host_cpus_query(EngineCommand& command) const override {
+    command = EngineCommand{"info", "--format"}.add_quoted("{{.NCPU}}");
+    return true;
+  }
 
  protected:
   std::vector<const char*> unreachable_texts() const override {
@@ -185,6 +232,10 @@ class DockerDialect final : public TextReplyDialect {
 class PodmanDialect final : public TextReplyDialect {
  public:
   ENGINE_TYPE type() const override { return ENGINE_PODMAN; }
+  bool host_cpus_query(EngineCommand& command) const override {
+    command = EngineCommand{"info", "--format"}.add_quoted("{{.Host.CPUs}}");
+    return true;
+  }
 
  protected:
   std::vector<const char*> unreachable_texts() const override {
@@ -201,6 +252,7 @@ class WslcDialect final : public EngineDialect {
  public:
   ENGINE_TYPE type() const override { return ENGINE_WSLC; }
   bool builds_serialised() const override { return true; }
+  bool host_cpus_query(EngineCommand&) const override { return false; }
 
   EngineCommand state_query(const std::string& container) const override {
     return EngineCommand{"ps", "--all", "--filter"}.add_quoted("name=" + container).add("--format").add("json");
@@ -241,8 +293,7 @@ class WslcDialect final : public EngineDialect {
     return POLL_RUNNING;
   }
 
-  StatsReading read_stats(const std::vector<std::string>& lines, double& percent, double& amount,
-                          char& unit) const override {
+  StatsReading read_stats(const std::vector<std::string>& lines, double& percent, double& bytes) const override {
     if (lines.empty()) return StatsReading::nothing;
     nlohmann::json document;
     if (!parse_json_line(lines[0], "stats: failed to parse %s: %s\n", document)) return StatsReading::bad_document;
@@ -254,9 +305,11 @@ class WslcDialect final : public EngineDialect {
     }
     if (!string_member(document, "MemUsage", text)) {
       std::fprintf(stderr, "status: missing mem in %s\n", lines[0].c_str());
-    } else if (std::sscanf(text.c_str(), "%lf%c", &amount, &unit) < 2) {
-      unit = '\0';
+      return StatsReading::no_unit;
     }
+    double amount = 0;
+    std::string unit;
+    if (!read_amount(text.c_str(), amount, unit) || !memory_bytes(amount, unit, bytes)) return StatsReading::no_unit;
     return StatsReading::ok;
   }
 

@@ -39,11 +39,18 @@ struct CreateSpec {
 
 // How a stats reply read.
 enum class StatsReading {
-  ok,            // percent, amount and unit were read (the unit may be '\0')
+  ok,            // percent and memory in bytes were read
+  no_unit,       // the memory's unit is missing or unknown
   nothing,       // the reply was empty
   unreadable,    // no line had the figures
   bad_document,  // a malformed reply, already reported on standard error
 };
+
+// The bytes of a memory amount in the unit an engine printed: "B"; "kB",
+// "KB", "MB", "GB", "TB" (powers of 1000, as Podman prints them); "KiB",
+// "MiB", "GiB", "TiB" (powers of 1024, as Docker prints them); a bare "K",
+// "M", "G" or "T" (powers of 1024). False for any other unit.
+bool memory_bytes(double amount, const std::string& unit, double& bytes);
 
 class EngineDialect {
  public:
@@ -89,9 +96,13 @@ class EngineDialect {
   virtual POLL_OUTCOME read_poll(const std::vector<std::string>& lines, const std::string& container,
                                  int& exit_code) const = 0;
 
-  // Reads CPU percent, memory amount and the first letter of its unit.
-  virtual StatsReading read_stats(const std::vector<std::string>& lines, double& percent, double& amount,
-                                  char& unit) const = 0;
+  // Reads CPU percent and the memory in use, in bytes.
+  virtual StatsReading read_stats(const std::vector<std::string>& lines, double& percent, double& bytes) const = 0;
+
+  // The query of how many CPUs the engine's host has, when the engine can
+  // be asked; its reply is read by read_host_cpus (0 when unreadable).
+  virtual bool host_cpus_query(EngineCommand& command) const = 0;
+  int read_host_cpus(const std::vector<std::string>& lines) const;
 
  protected:
   // What the engine's client prints when it can't reach the engine.
