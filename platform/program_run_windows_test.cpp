@@ -71,9 +71,9 @@ TEST_F(PlantedProgramsTest, ProgramsAndLibrariesInTheSlotAreNeverUsed) {
     EXPECT_EQ(wslc.run_engine_command(EngineCommand{"images"}, lines, false), -1);
   }
   platform::PipedProcess::start_distro_shell({"wsl", "-d", "none"});
-  std::string output;
   int status = 0;
-  platform::run_program(platform::system_program("PING.EXE"), {"PING.EXE", "-n", "1", "127.0.0.1"}, output, status);
+  platform::run_program(platform::system_program("PING.EXE"), {"PING.EXE", "-n", "1", "127.0.0.1"},
+                        [](std::string_view) {}, status);
   std::string error;
   platform::PipedProcess::prepare_wsl_launch(error);
   EXPECT_NE(error, "WslLaunch not in wslapi.dll");

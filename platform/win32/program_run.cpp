@@ -80,19 +80,22 @@ bool run_program(const std::string& path, const std::vector<std::string>& argv,
   input.reset();
   char chunk[65536];
   bool stopped = false;
+  bool ended = stop == nullptr;  // from then on, reads wait for the rest
   for (;;) {
-    DWORD available = 0;
-    if (!::PeekNamedPipe(read_end.get(), nullptr, 0, nullptr, &available, nullptr)) break;  // ended
-    if (available == 0) {
-      // Pipes can't be waited on: the program's end is, for a moment.
-      if (::WaitForSingleObject(process.get(), 200) == WAIT_OBJECT_0) {
-        if (!::PeekNamedPipe(read_end.get(), nullptr, 0, nullptr, &available, nullptr) || available == 0) break;
-      } else if (stop && stop()) {
-        ::TerminateProcess(process.get(), 1);
-        stopped = true;
-        break;
+    if (!ended) {
+      DWORD available = 0;
+      if (!::PeekNamedPipe(read_end.get(), nullptr, 0, nullptr, &available, nullptr)) break;
+      if (available == 0) {
+        // Pipes can't be waited on: the program's end is, for a moment.
+        if (::WaitForSingleObject(process.get(), 200) == WAIT_OBJECT_0) {
+          ended = true;
+        } else if (stop()) {
+          ::TerminateProcess(process.get(), 1);
+          stopped = true;
+          break;
+        }
+        continue;
       }
-      continue;
     }
     DWORD got = 0;
     if (!::ReadFile(read_end.get(), chunk, sizeof chunk, &got, nullptr) || got == 0) break;
