@@ -53,8 +53,22 @@ void report_progress(JOB& job) {
     stats.wss = 1e8;
   }
   // The CPU share is credited for the time the container really ran since
-  // the last report, however long the queries took.
-  job.cpu_time += stats.cpus * job.running_seconds;
+  // the last report, however long the queries took; where the engine counts
+  // the container's CPU time itself, what its count grew by.
+  // A rate seen at both ends of the stretch counts half each: a job that
+  // stopped or started working during it is credited half of it.
+  double rate = job.last_cpus >= 0 && result == 0 ? (job.last_cpus + stats.cpus) / 2 : stats.cpus;
+  double credit = rate * job.running_seconds;
+  job.last_cpus = result == 0 ? stats.cpus : -1;
+  if (result == 0 && stats.cpu_seconds >= 0) {
+    if (job.last_cpu_seconds >= 0) {
+      // A count that went back belongs to a container started afresh.
+      credit = stats.cpu_seconds >= job.last_cpu_seconds ? stats.cpu_seconds - job.last_cpu_seconds
+                                                         : stats.cpu_seconds;
+    }
+    job.last_cpu_seconds = stats.cpu_seconds;
+  }
+  job.cpu_time += credit;
   job.running_seconds = 0;
   job.last_wss = stats.wss;
   if (job.verbose() == 2) std::fprintf(stderr, "reporting CPU %f WSS %f\n", job.cpu_time, stats.wss);

@@ -25,7 +25,7 @@ int get_container_stats(JOB& job, CONTAINER_STATS& stats) {
     return -1;
   }
   double p = 0, m = 0;
-  switch (dialect.read_stats(lines, p, m)) {
+  switch (dialect.read_stats(lines, p, m, stats.cpu_seconds)) {
     case StatsReading::ok: break;
     case StatsReading::no_unit: return -1;
     case StatsReading::nothing: say_once(job, "stats command returned nothing\n"); return -1;

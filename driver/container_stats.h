@@ -6,6 +6,7 @@
 struct CONTAINER_STATS {
   double cpus = 0;  // CPUs in use: 1.0 is one CPU fully busy
   double wss = 0;   // memory in use, bytes
+  double cpu_seconds = -1;  // the container's CPU time so far, where the engine tells it
 };
 
 // What get_container_stats returns when the engine shows no memory in use:

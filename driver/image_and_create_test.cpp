@@ -155,7 +155,8 @@ TEST_F(StatsTest, EngineTextForm) {
     }
     EXPECT_EQ(log.text(), c.log);
   }
-  EXPECT_EQ(podman.commands.back(), "stats --no-stream --format \"{{.CPUPerc}} {{.MemUsage}}\" corvo__proj__res_1");
+  EXPECT_EQ(podman.commands.back(),
+            "stats --no-stream --format \"{{.CPUPerc}} {{.MemUsage}} {{.CPUNano}}\" corvo__proj__res_1");
 }
 
 TEST_F(StatsTest, CreditForTheTimeTheContainerRan) {
@@ -174,6 +175,14 @@ TEST_F(StatsTest, CreditForTheTimeTheContainerRan) {
       {"no figures: all CPUs, 100 MB", {"nothing\n"}, 10, 20, 1e8},
       {"the container has gone: nothing, the last memory kept", {"0.00% 0B / 0B\n"}, 10, 0, 1e8},
       {"a paused stretch left out by the caller", {"100.00% 10MB / 1GB\n"}, 4, 4, 1e7},
+      {"a job that stopped working during the stretch: half of it", {"0.00% 10MB / 1GB\n"}, 10, 5, 1e7},
+      // Podman counts the container's CPU time: its first count starts the
+      // tally, each later one credits what it grew by.
+      {"podman's first count: the rates at both ends", {"50.00% 10MB / 1GB 5000000000\n"}, 10, 2.5, 1e7},
+      {"podman's count grew by 7 s", {"95.00% 10MB / 1GB 12000000000\n"}, 10, 7, 1e7},
+      {"no figures, the count kept", {"nothing\n"}, 10, 20, 1e8},
+      {"grew by 1 s while mostly paused", {"95.00% 10MB / 1GB 13000000000\n"}, 2, 1, 1e7},
+      {"a count that went back: a new container", {"10.00% 10MB / 1GB 1500000000\n"}, 10, 1.5, 1e7},
   };
   for (const auto& c : cases) {
     podman.reply("stats", c.reply);

@@ -32,6 +32,8 @@ struct JOB {
   double cpu_time = 0;
   double running_seconds = 0;  // the container's unpaused time since the last report
   double last_wss = 0;         // the memory in use at the last report
+  double last_cpus = -1;       // the CPU rate the engine showed at the last report, if it did
+  double last_cpu_seconds = -1;  // the engine's count of the container's CPU time then, if it keeps one
   std::set<std::string> said_once;  // messages printed once only
   bool engine_ready = false;        // the engine connection is set up
   bool building = false;            // an image build is under way

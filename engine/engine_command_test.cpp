@@ -56,7 +56,7 @@ TEST(EngineDialect, CommandsOfEachEngine) {
       {ENGINE_DOCKER, "ps --all --filter \"name=^c$\" --format \"{{.Names}}|{{.Status}}\"",
        "ps --all -f \"name=c\"", "stats --no-stream --format \"{{.CPUPerc}} {{.MemUsage}}\" c"},
       {ENGINE_PODMAN, "ps --all --filter \"name=^c$\" --format \"{{.Names}}|{{.Status}}\"",
-       "ps --all -f \"name=c\"", "stats --no-stream --format \"{{.CPUPerc}} {{.MemUsage}}\" c"},
+       "ps --all -f \"name=c\"", "stats --no-stream --format \"{{.CPUPerc}} {{.MemUsage}} {{.CPUNano}}\" c"},
       {ENGINE_WSLC, "ps --all --filter \"name=c\" --format json", "ps --all --filter \"name=c\" --format json",
        "stats --format json c"},
   };

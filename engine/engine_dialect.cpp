@@ -138,7 +138,8 @@ class TextReplyDialect : public EngineDialect {
 
   EngineCommand stats_query(const std::string& container) const override {
     EngineCommand command{"stats", "--no-stream", "--format"};
-    return command.add_quoted("{{.CPUPerc}} {{.MemUsage}}").add(container);
+    return command.add_quoted(cumulative_cpu() ? "{{.CPUPerc}} {{.MemUsage}} {{.CPUNano}}" : "{{.CPUPerc}} {{.MemUsage}}")
+        .add(container);
   }
 
   int read_state(const std::vector<std::string>& lines, const std::string& container,
@@ -178,7 +179,8 @@ class TextReplyDialect : public EngineDialect {
     return POLL_FAILED;
   }
 
-  StatsReading read_stats(const std::vector<std::string>& lines, double& percent, double& bytes) const override {
+  StatsReading read_stats(const std::vector<std::string>& lines, double& percent, double& bytes,
+                          double& cpu_seconds) const override {
     if (lines.empty()) return StatsReading::nothing;
     for (const auto& line : lines) {
       int used = 0;
@@ -186,10 +188,24 @@ class TextReplyDialect : public EngineDialect {
       std::string unit;
       if (std::sscanf(line.c_str(), "%lf%% %n", &percent, &used) < 1 || used == 0) continue;
       if (!read_amount(line.c_str() + used, amount, unit)) continue;
-      return memory_bytes(amount, unit, bytes) ? StatsReading::ok : StatsReading::no_unit;
+      if (!memory_bytes(amount, unit, bytes)) return StatsReading::no_unit;
+      // The CPU nanoseconds so far close the line when asked for.
+      std::size_t end = line.find_last_not_of(" \r\n");
+      std::size_t start = line.find_last_of(' ', end);
+      std::string last = line.substr(start + 1, end - start);
+      if (cumulative_cpu() && !last.empty() && last.find_first_not_of("0123456789") == std::string::npos) {
+        cpu_seconds = std::strtod(last.c_str(), nullptr) / 1e9;
+      }
+      return StatsReading::ok;
     }
     return StatsReading::unreadable;
   }
+
+ protected:
+  // Whether "stats" can tell the container's CPU time so far.
+  virtual bool cumulative_cpu() const { return false; }
+
+ public:
 
  private:
   // Reads the number between "Exited (" and the next ')'. False when there
@@ -241,6 +257,9 @@ class PodmanDialect final : public TextReplyDialect {
   std::vector<const char*> unreachable_texts() const override {
     return {"Cannot connect to Podman", "unable to connect to Podman"};
   }
+  // Podman's CPU percentage of a single "stats" is the average since the
+  // container started; its CPU nanoseconds tell what ran since the last look.
+  bool cumulative_cpu() const override { return true; }
   // A failed pull is not tried again behind the job's back.
   std::vector<std::string> build_options() const override { return {"--retry", "0"}; }
   // Logs kept in a file that "logs" can read after the container exited.
@@ -293,7 +312,8 @@ class WslcDialect final : public EngineDialect {
     return POLL_RUNNING;
   }
 
-  StatsReading read_stats(const std::vector<std::string>& lines, double& percent, double& bytes) const override {
+  StatsReading read_stats(const std::vector<std::string>& lines, double& percent, double& bytes,
+                          double&) const override {
     if (lines.empty()) return StatsReading::nothing;
     nlohmann::json document;
     if (!parse_json_line(lines[0], "stats: failed to parse %s: %s\n", document)) return StatsReading::bad_document;

@@ -96,8 +96,10 @@ class EngineDialect {
   virtual POLL_OUTCOME read_poll(const std::vector<std::string>& lines, const std::string& container,
                                  int& exit_code) const = 0;
 
-  // Reads CPU percent and the memory in use, in bytes.
-  virtual StatsReading read_stats(const std::vector<std::string>& lines, double& percent, double& bytes) const = 0;
+  // Reads CPU percent, the memory in use in bytes and, where the engine
+  // tells it, the container's CPU seconds so far (else cpu_seconds stays).
+  virtual StatsReading read_stats(const std::vector<std::string>& lines, double& percent, double& bytes,
+                                  double& cpu_seconds) const = 0;
 
   // The query of how many CPUs the engine's host has, when the engine can
   // be asked; its reply is read by read_host_cpus (0 when unreadable).
