@@ -2,6 +2,38 @@
 
 #include <cstdio>
 
+#include "driver/job_lifecycle.h"
+
+const char kQuaysideUsage[] =
+    "usage: quayside [--sporadic] [--verbose] [--config FILE] [--dockerfile FILE] [ARGS...]\n"
+    "Runs one volunteer-computing job in a container, in the job's directory.\n"
+    "  --config FILE       the job's configuration (default job.toml)\n"
+    "  --dockerfile FILE   the image recipe (default Dockerfile)\n"
+    "  --verbose           log every engine command and the client's requests\n"
+    "  --sporadic          keep the sporadic state files ac and ca\n"
+    "  --help, --version   this text, or the version (first argument only)\n"
+    "  ARGS                handed to the container in the environment variable ARGS\n"
+    "The volunteer's client starts quayside in the job's slot directory, with\n"
+    "init_data.xml beside it. Without init_data.xml the job runs standalone: no\n"
+    "client, Podman as the engine, the image built at once from the recipe (or\n"
+    "image_name of job.toml).\n"
+    "Output: everything goes to stderr.txt in the directory; a standalone run\n"
+    "started from a terminal shows it there as well. How the job ended is left\n"
+    "in corvo_finish_called (the exit status) or corvo_temporary_exit.\n";
+
+bool answer_help_or_version(const std::vector<std::string>& arguments, const char* program, const char* usage) {
+  if (arguments.empty()) return false;
+  if (arguments[0] == "--help") {
+    std::fputs(usage, stdout);
+    return true;
+  }
+  if (arguments[0] == "--version") {
+    std::printf("%s %d\n", program, kQuaysideVersion);
+    return true;
+  }
+  return false;
+}
+
 int read_command_line(const std::vector<std::string>& arguments, JOB& job) {
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];

@@ -15,6 +15,7 @@
 #include "driver/shell_words.h"
 #include "engine/docker_conn.h"
 #include "engine/wsl_init.h"
+#include "lib/file_util.h"
 #include "platform/process.h"
 #include "runtime/corvo_api.h"
 
@@ -59,6 +60,11 @@ void prepare_job(JOB& job) {
     job.project_name = slash == std::string::npos ? dir : dir.substr(slash + 1);
     name_job(job);
     job.cpu_time = job.init_data.wu_cpu_time;
+  }
+  // Alone, with nothing to build the image from, nothing can happen.
+  if (job.standalone && job.config.image_name.empty() && !path_exists(job.recipe_file)) {
+    std::fprintf(stderr, "no %s in this directory and no image_name in job.toml\n", job.recipe_file.c_str());
+    job.runtime->exit(1);
   }
   // The image name goes onto the engine's command line as it stands.
   if (has_shell_characters(job.config.image_name)) {
@@ -195,6 +201,8 @@ int run_quayside(const std::vector<std::string>& arguments) {
   job.clock = &system_clock();
   job.engine = &connection;
   job.config.verbose = 1;
+  // Before anything is written or started.
+  if (answer_help_or_version(arguments, "quayside", kQuaysideUsage)) return 0;
   platform::restrict_program_search();
   if (read_command_line(arguments, job) != 0) return 1;
 

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/streams.h"
+
 namespace {
 
 class CorvoRuntime final : public JobRuntime {
@@ -25,6 +27,7 @@ class CorvoRuntime final : public JobRuntime {
   void end_with_temporary_exit(int delay, const char* reason) override { corvo_temporary_exit(delay, reason); }
   void end_with_exit(int code) override {
     std::fflush(nullptr);
+    platform::finish_standard_error();
     std::exit(code);
   }
 };

@@ -11,7 +11,18 @@ enum class StandardStream { output, error };
 // write then reaches the file at once (standard error unbuffered, standard
 // output line-buffered with 512 bytes). Returns false when the file can't be
 // opened; the stream then stays where it was.
+// When standard error was a terminal, what is written to it reaches that
+// terminal as well, in order, until stop_terminal_copy (on Windows the
+// file alone).
 bool redirect_stream(StandardStream stream, const std::string& path, bool append);
+
+// From now on standard error goes to its file alone.
+void stop_terminal_copy();
+
+// Waits, at most two seconds, until everything written to standard error
+// has reached its file and terminal. Call right before the process ends:
+// standard error writes nowhere afterwards.
+void finish_standard_error();
 
 // Sends standard error into a new file until restore_standard_error, for
 // tests that compare what the code under test prints. Returns a token for

@@ -10,6 +10,7 @@
 #include "platform/clock.h"
 #include "platform/process.h"
 #include "platform/process_table.h"
+#include "platform/streams.h"
 #include "runtime/client_runtime.h"
 #include "runtime/diagnostics.h"
 #include "runtime/log_prefix.h"
@@ -82,6 +83,9 @@ int ClientRuntime::startup(const RUNTIME_OPTIONS& startup_options) {
       standalone = true;
     }
   }
+  // A person at a terminal sees a standalone run's log; a client's job
+  // keeps it in the slot alone.
+  if (!standalone) platform::stop_terminal_copy();
   initial_cpu_time = last_cpu_time = last_checkpoint_cpu_time = init_data.wu_cpu_time;
   fraction_done = -1;
   if (standalone) options.watch_client = 0;
@@ -156,6 +160,7 @@ void ClientRuntime::end_process(int exit_status) {
   }
   finish_diagnostics();
   std::fflush(nullptr);
+  platform::finish_standard_error();
   platform::terminate_process_now(exit_status);
 }
 

@@ -3,11 +3,64 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
+#include <thread>
 
 #include "platform/posix/unique_fd.h"
 
 namespace platform {
+namespace {
+
+std::atomic<bool> copy_to_terminal{false};
+std::atomic<bool> copier_running{false};
+
+bool write_all(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    ssize_t put = retry_eintr([&] { return ::write(fd, data, size); });
+    if (put <= 0) return false;
+    data += put;
+    size -= static_cast<std::size_t>(put);
+  }
+  return true;
+}
+
+// Standard error through a pipe that a thread empties into the file and the
+// terminal, so that both get every byte in the order written.
+bool start_terminal_copy(unique_fd file) {
+  unique_fd terminal(::fcntl(2, F_DUPFD_CLOEXEC, 3));
+  int ends[2];
+  if (!terminal.valid() || ::pipe2(ends, O_CLOEXEC) != 0) return false;
+  unique_fd read_end(ends[0]), write_end(ends[1]);
+  if (retry_eintr([&] { return ::dup2(write_end.get(), 2); }) < 0) return false;
+  copy_to_terminal = true;
+  copier_running = true;
+  std::thread([from = std::move(read_end), to = std::move(file), tty = std::move(terminal)] {
+    char buffer[4096];
+    for (;;) {
+      ssize_t got = retry_eintr([&] { return ::read(from.get(), buffer, sizeof buffer); });
+      if (got <= 0) break;
+      write_all(to.get(), buffer, static_cast<std::size_t>(got));
+      if (copy_to_terminal) write_all(tty.get(), buffer, static_cast<std::size_t>(got));
+    }
+    copier_running = false;
+  }).detach();
+  return true;
+}
+
+}  // namespace
+
+void stop_terminal_copy() { copy_to_terminal = false; }
+
+void finish_standard_error() {
+  if (!copier_running) return;
+  std::fflush(stderr);
+  // Descriptor 2 was the pipe's last writer: the copy ends once it has
+  // taken everything.
+  unique_fd nothing(::open("/dev/null", O_WRONLY | O_CLOEXEC));
+  if (nothing.valid()) ::dup2(nothing.get(), 2);
+  for (int i = 0; i < 200 && copier_running; ++i) ::usleep(10000);
+}
 
 bool redirect_stream(StandardStream stream, const std::string& path, bool append) {
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
@@ -16,9 +69,11 @@ bool redirect_stream(StandardStream stream, const std::string& path, bool append
   std::FILE* file = stream == StandardStream::error ? stderr : stdout;
   int target = stream == StandardStream::error ? 2 : 1;
   std::fflush(file);
+  bool copied = stream == StandardStream::error && !copier_running && ::isatty(2) == 1 &&
+                start_terminal_copy(std::move(fd));
   // dup2 gives descriptor 2 (or 1) without close-on-exec, as a standard
   // stream should be.
-  if (retry_eintr([&] { return ::dup2(fd.get(), target); }) < 0) return false;
+  if (!copied && retry_eintr([&] { return ::dup2(fd.get(), target); }) < 0) return false;
   if (stream == StandardStream::error) {
     std::setvbuf(stderr, nullptr, _IONBF, 0);
   } else {

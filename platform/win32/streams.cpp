@@ -37,6 +37,11 @@ void restore_standard_error(int token) {
   ::_close(token);
 }
 
+// A terminal copy of standard error is not made on Windows.
+void stop_terminal_copy() {}
+
+void finish_standard_error() { std::fflush(stderr); }
+
 std::string client_install_dir() {
   HKEY key;
   if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Meridane\\CORVO Setup", 0, KEY_READ, &key) != ERROR_SUCCESS) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/command_line.h"
 #include "lib/clock.h"
 #include "platform/child_process.h"
 #include "platform/process.h"
@@ -128,10 +129,11 @@ fs::path make_slot(const SimOptions& o) {
 
 int main(int argc, char** argv) {
   std::vector<std::string> arguments(argv + 1, argv + argc);
-  if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "-h")) {
+  if (!arguments.empty() && arguments[0] == "-h") {
     std::fputs(kSimUsage, stdout);
     return 0;
   }
+  if (answer_help_or_version(arguments, "corvo-sim", kSimUsage)) return 0;
   std::optional<SimOptions> parsed = read_sim_options(arguments);
   if (!parsed) return 2;
   SimOptions o = *parsed;

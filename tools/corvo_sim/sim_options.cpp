@@ -24,7 +24,8 @@ const char kSimUsage[] =
     "  --control-file FILE    send each line added to FILE as a request, as it comes\n"
     "  --json                 one JSON object per event instead of a live line\n"
     "  --show-log             print the slot's stderr.txt at the end\n"
-    "  --timeout S            kill quayside and fail after S seconds\n";
+    "  --timeout S            kill quayside and fail after S seconds\n"
+    "  --help, --version      this text, or the version\n";
 
 namespace {
 

@@ -9,6 +9,7 @@
 
 #include <fstream>
 
+#include "driver/command_line.h"
 #include "driver/job_config.h"
 #include "lib/init_data.h"
 #include "lib/result_codes.h"
@@ -26,7 +27,7 @@ const char kUsage[] =
     "  toml FILE                     the TOML value tree as JSON\n"
     "  job-config FILE [--verbose]   the configuration lines quayside prints, then the\n"
     "                                whole job configuration as JSON\n"
-    "  --help                        this text\n";
+    "  --help, --version             this text, or the version\n";
 
 std::string dump(const nlohmann::ordered_json& json) {
   return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
@@ -108,10 +109,11 @@ int inspect_job_config(const std::string& path, bool verbose) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+  if (argc == 2 && std::strcmp(argv[1], "-h") == 0) {
     std::fputs(kUsage, stdout);
     return 0;
   }
+  if (answer_help_or_version(std::vector<std::string>(argv + 1, argv + argc), "quayside-inspect", kUsage)) return 0;
   std::string command = argc > 1 ? argv[1] : "";
   bool verbose = argc == 4 && command == "job-config" && std::strcmp(argv[3], "--verbose") == 0;
   if (argc != 3 && !verbose) {

@@ -1,0 +1,54 @@
+#!/bin/bash
+# The person at a terminal: --help and --version touch nothing; a standalone
+# run with nothing to build from says so at once; a standalone run started
+# from a terminal shows its log there, as it is written, while stderr.txt
+# keeps the same text.
+. "$(dirname "$0")/lib.sh"
+
+install_fake_engine podman '
+case "$1" in
+  ps) if [ "$2 $3" != "--all --filter" ]; then echo "x Exited (0) now corvo"; fi ;;
+  start) while [ ! -e "$FAKE_ENGINE_STATE/go" ]; do sleep 0.1; done ;;
+esac'
+
+empty=$WORK/empty
+mkdir -p "$empty"
+for program in "$QUAYSIDE" "$CORVO_SIM" "$QUAYSIDE_INSPECT"; do
+  name=$(basename "$program")
+  out=$(cd "$empty" && PATH="$BIN_DIR:$PATH" "$program" --help)
+  expect_eq "exit status of $name --help" 0 "$?"
+  case "$out" in usage:*) ;; *) fail "$name --help printed: $out" ;; esac
+  expect_eq "$name --version" "$name 23" "$(cd "$empty" && "$program" --version)"
+done
+expect_eq "the directory after --help and --version" "" "$(ls -A "$empty")"
+expect_eq "no engine command for --help" "" "$(cat "$FAKE_ENGINE_LOG")"
+(cd "$empty" && "$QUAYSIDE" --help) | grep -q "standalone" || fail "the usage does not say what standalone is"
+# Elsewhere on the command line they are the job's arguments.
+echo 'FROM scratch' > "$JOB_DIR/Dockerfile"
+touch "$FAKE_ENGINE_STATE/go"
+run_quayside a --help
+expect_eq "exit status with --help as a job argument" 0 "$status"
+grep -q '^create|.*|ARGS= a --help|' "$FAKE_ENGINE_LOG" || fail "--help did not reach the container"
+
+# Nothing to build from.
+: > "$FAKE_ENGINE_LOG"
+run_quayside --dockerfile Recipe
+expect_eq "exit status without a recipe" 1 "$status"
+expect_log_has "no Recipe in this directory and no image_name in job.toml"
+expect_eq "no engine command without a recipe" "" "$(cat "$FAKE_ENGINE_LOG")"
+
+# Under a terminal: the log appears there while the job still runs.
+command -v script > /dev/null || { echo "SKIPPED: no script command for a terminal"; finish_test; exit 0; }
+rm -f "$JOB_DIR/stderr.txt" "$JOB_DIR/corvo_finish_called" "$FAKE_ENGINE_STATE/go"
+(cd "$JOB_DIR" && PATH="$BIN_DIR:$PATH" script -qfec "$QUAYSIDE" "$WORK/terminal") > /dev/null 2>&1 &
+session=$!
+for _ in $(seq 200); do grep -q "starting container" "$WORK/terminal" 2> /dev/null && break; sleep 0.1; done
+grep -q "starting container" "$WORK/terminal" || fail "the terminal showed nothing while the job ran"
+kill -0 "$session" 2> /dev/null || fail "the job had ended already"
+touch "$FAKE_ENGINE_STATE/go"
+wait "$session"
+tr -d '\r' < "$WORK/terminal" | sed '/^Script \(started\|done\)/d' > "$WORK/terminal.text"
+expect_eq "the terminal shows what stderr.txt holds" "$(cat "$JOB_DIR/stderr.txt")" "$(cat "$WORK/terminal.text")"
+expect_eq "finish file of the terminal run" "0" "$(cat "$JOB_DIR/corvo_finish_called")"
+
+finish_test
