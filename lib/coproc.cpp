@@ -20,6 +20,14 @@ void count_check(COPROC_DESC& coproc, const char* kind) {
   }
 }
 
+// A number kept within what an int32 holds (NaN gives 0).
+std::int32_t clamp_to_int32(double value) {
+  if (!(value == value)) return 0;
+  if (value >= 2147483647.0) return 2147483647;
+  if (value <= -2147483648.0) return -2147483647 - 1;
+  return static_cast<std::int32_t>(value);
+}
+
 // Up to three blank-separated decimal integers.
 bool take_int_triple(XML_READER& reader, const char* name, std::int32_t (&values)[3]) {
   char text[256];
@@ -150,9 +158,11 @@ int parse_nvidia(XML_READER& r, COPROC_NVIDIA& g) {
 int parse_ati(XML_READER& r, COPROC_ATI& g) {
   while (!r.next_tag()) {
     if (r.tag_is("/coproc_ati")) {
-      int a = 0, b = 0, c = 0;
-      if (g.CALVersion[0] != '\0' && std::sscanf(g.CALVersion, "%d.%d.%d", &a, &b, &c) == 3) {
-        g.cal_version_number = a * 10000000 + b * 10000 + c;
+      long long a = 0, b = 0, c = 0;
+      if (g.CALVersion[0] != '\0' && std::sscanf(g.CALVersion, "%lld.%lld.%lld", &a, &b, &c) == 3) {
+        // Computed wide and kept in range: the client's text may be anything.
+        g.cal_version_number = clamp_to_int32(static_cast<double>(a) * 10000000 + static_cast<double>(b) * 10000 +
+                                              static_cast<double>(c));
       }
       if (g.peak_flops == 0) g.peak_flops = ati_peak_flops(g);
       if (g.available_ram == 0) g.available_ram = g.localRAM * 1048576.0;
@@ -338,14 +348,15 @@ int parse_opencl_cpu(OPENCL_CPU_DESC& cpu, XML_READER& reader) {
 int parse_opencl_device(OPENCL_DEVICE_DESC& d, XML_READER& r, const char* end_tag) {
   while (!r.next_tag()) {
     if (r.tag_is(end_tag)) {
-      int major = 0, minor = 0;
-      if (std::sscanf(d.opencl_device_version, "OpenCL %d.%d", &major, &minor) == 2) {
-        d.device_version_number = major * 100 + minor;
+      long long major = 0, minor = 0;
+      if (std::sscanf(d.opencl_device_version, "OpenCL %lld.%lld", &major, &minor) == 2) {
+        d.device_version_number = clamp_to_int32(static_cast<double>(major) * 100 + static_cast<double>(minor));
       }
       const char* paren = std::strrchr(d.opencl_device_version, '(');
-      float number = 0;
-      d.device_version_paren_x100 =
-          paren != nullptr && std::sscanf(paren, "(%f", &number) == 1 ? static_cast<int>(std::floor(number * 100.0 + 0.5)) : 0;
+      double number = 0;
+      d.device_version_paren_x100 = paren != nullptr && std::sscanf(paren, "(%lf", &number) == 1
+                                        ? clamp_to_int32(std::floor(number * 100.0 + 0.5))
+                                        : 0;
       return RC_SUCCESS;
     }
     std::uint64_t vendor_id = 0;

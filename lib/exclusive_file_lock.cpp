@@ -4,8 +4,10 @@
 
 int EXCLUSIVE_FILE_LOCK::acquire(const std::string& path) {
   int error = 0;
-  handle = platform::FileLock::acquire(path, error);
-  if (handle == nullptr) return error;
+  auto taken = platform::FileLock::acquire(path, error);
+  // A refusal leaves a lock already held as it was.
+  if (taken == nullptr) return error;
+  handle = std::move(taken);
   held = true;
   return 0;
 }

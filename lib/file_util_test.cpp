@@ -96,6 +96,12 @@ TEST_F(FileUtilTest, ASecondLockIsRefusedFromAnotherHandleAndAChild) {
   auto child = platform::ChildProcess::start({test_binary_path(), "--child", "lock", "corvo_lockfile"}, dir.string());
   ASSERT_NE(child, nullptr);
   EXPECT_NE(child->wait(), 0);
+  // Asking again for a lock already held fails and keeps it held.
+  EXPECT_NE(first.acquire("corvo_lockfile"), 0);
+  EXPECT_TRUE(first.held);
+  auto still = platform::ChildProcess::start({test_binary_path(), "--child", "lock", "corvo_lockfile"}, dir.string());
+  ASSERT_NE(still, nullptr);
+  EXPECT_NE(still->wait(), 0);
 
   FakeClock clock;
   EXPECT_EQ(first.release("corvo_lockfile", clock), 0);

@@ -57,12 +57,12 @@ bool take_preference(GLOBAL_PREFS& p, XML_READER& r, GLOBAL_PREFS_MASK& mask) {
   auto take_flag = [&](const char* name, bool& field) { return r.take_flag(name, field) && mark(name); };
   auto not_negative = [&](const char* name, double& field) {
     if (!r.take_double(name, d)) return false;
-    field = d < 0 ? 0 : d;
+    field = !(d >= 0) ? 0 : d;  // NaN too
     return mark(name);
   };
   auto percent_to_100 = [&](const char* name, double& field) {
     if (!r.take_double(name, d)) return false;
-    field = (d <= 0 || d > 100) ? 100 : d;
+    field = (!(d > 0) || d > 100) ? 100 : d;  // NaN is not above 0
     return mark(name);
   };
   auto fraction = [&](const char* name, double& field, bool zero_is_full) {

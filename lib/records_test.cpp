@@ -239,6 +239,13 @@ TEST(GlobalPrefs, ValuesVenuesAndDays) {
          EXPECT_EQ(g.cpu_usage_limit, 100);
          EXPECT_EQ(g.niu_cpu_usage_limit, 100);
        }},
+      {"NaN limits count as not above 0", "<niu_cpu_usage_limit>nan</niu_cpu_usage_limit>"
+                                          "<niu_max_ncpus_pct>nan</niu_max_ncpus_pct><max_ncpus_pct>nan</max_ncpus_pct>",
+       [](const GLOBAL_PREFS& g) {
+         EXPECT_EQ(g.niu_cpu_usage_limit, 100);
+         EXPECT_EQ(g.niu_max_ncpus_pct, 100);
+         EXPECT_EQ(g.max_ncpus_pct, 0);
+       }},
       {"niu follows max_ncpus_pct", "<max_ncpus_pct>50</max_ncpus_pct>",
        [](const GLOBAL_PREFS& g) { EXPECT_EQ(g.niu_max_ncpus_pct, 50); }},
       {"niu given", "<max_ncpus_pct>50</max_ncpus_pct><niu_max_ncpus_pct>70</niu_max_ncpus_pct>",
@@ -334,6 +341,18 @@ TEST(Coprocs, EntriesCountsAndEstimates) {
   EXPECT_EQ(list.entries[3].device_nums[0], 3);
   EXPECT_EQ(list.entries[3].device_nums[1], 5);
   EXPECT_EQ(list.entries[3].device_nums[2], 2);
+
+  // Versions out of every range are kept within an int32, never overflowed.
+  Parsed huge = parse_text(app("<host_info><coprocs><coproc_ati><count>1</count>"
+                               "<CALVersion>999.999.999</CALVersion></coproc_ati>"
+                               "<coproc_cuda><count>1</count><coproc_opencl><name>x</name>"
+                               "<opencl_device_version>OpenCL 99999999999.9 x (1e30)</opencl_device_version>"
+                               "</coproc_opencl></coproc_cuda></coprocs></host_info>"));
+  const COPROC_LIST& big = huge.data->host_info.coprocs;
+  EXPECT_EQ(big.ati.cal_version_number, 2147483647);
+  ASSERT_EQ(big.entry_count, 3);
+  EXPECT_EQ(big.entries[2].opencl_device.device_version_number, 2147483647) << huge.log;
+  EXPECT_EQ(big.entries[2].opencl_device.device_version_paren_x100, 2147483647) << huge.log;
 }
 
 TEST(WslDistros, ParseAndChoice) {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "lib/clock.h"
@@ -302,26 +303,31 @@ bool XML_READER::take_text(const char* name, char* buffer, std::size_t size) {
   }
   if (std::strcmp(tag, name) != 0) return false;
   // Read into a scratch buffer, so that a failed read leaves the field as
-  // it was.
-  std::vector<char> value(size);
-  XML_ITEM item = next_item(value.data(), size);
+  // it was; the reader terminates what it writes, so it needs no filling.
+  std::unique_ptr<char[]> scratch(new char[size]);
+  char* value = scratch.get();
+  value[0] = '\0';
+  XML_ITEM item = next_item(value, size);
   if (item == XML_ITEM_END || item == XML_ITEM_OVERFLOW) return false;
   if (item == XML_ITEM_TAG) {
     last_was_tag = true;
-    if (!is_end_tag_of(value.data(), name)) return false;
+    if (!is_end_tag_of(value, name)) return false;
     buffer[0] = '\0';
     return true;
   }
   if (!read_end_tag(name)) return false;
-  if (item == XML_ITEM_TEXT) decode_entities(value.data());
-  std::memcpy(buffer, value.data(), std::strlen(value.data()) + 1);
+  if (item == XML_ITEM_TEXT) decode_entities(value);
+  std::memcpy(buffer, value, std::strlen(value) + 1);
   return true;
 }
 
 bool XML_READER::take_string(const char* name, std::string& value) {
-  std::vector<char> buffer(262144);
-  if (!take_text(name, buffer.data(), buffer.size())) return false;
-  value = buffer.data();
+  // Nothing is allocated for an element of another name.
+  if (!is_self_closed(tag, name) && std::strcmp(tag, name) != 0) return false;
+  constexpr std::size_t kLimit = 262144;
+  std::unique_ptr<char[]> buffer(new char[kLimit]);
+  if (!take_text(name, buffer.get(), kLimit)) return false;
+  value = buffer.get();
   return true;
 }
 

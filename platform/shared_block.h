@@ -10,7 +10,8 @@ namespace platform {
 
 // Opens the block named name (on Windows the machine-wide "Global\" name
 // first, then the plain one) and maps size bytes of it for reading and
-// writing. Returns the address, or null when it can't be opened or mapped.
+// writing. Returns the address, or null when it can't be opened or mapped
+// or is smaller than size.
 void* attach_named_block(const std::string& name, std::size_t size);
 
 }  // namespace platform

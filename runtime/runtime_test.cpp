@@ -66,6 +66,12 @@ TEST_F(RuntimeTest, PulseMessages) {
       {"<wss>letters</wss>", 0, 0, 0, 5},
       {"<max_wss> 2e6</max_wss>", 7, 2e6, 0, 5},
       {"<wss>1e999</wss>", 7, 0, 0, 5},
+      {"<wss>12.5</wss>", 12.5, 0, 0, 5},
+      // Decimal numbers only.
+      {"<wss>0x10</wss>", 7, 0, 0, 5},
+      {"<wss>inf</wss>", 7, 0, 0, 5},
+      {"<wss>-nan</wss>", 7, 0, 0, 5},
+      {"<max_wss>NAN</max_wss>", 7, 0, 0, 5},
       {"<network_suspended/>", 7, 0, 1, 5},
       {"<network_suspended />", 7, 0, 1, 5},
       {"<network_suspended>0</network_suspended>", 7, 0, 0, 5},

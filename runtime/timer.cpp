@@ -1,5 +1,6 @@
 // The timer thread's tick: the client's pulse and control messages, the
 // client check, and the periodic reporting steps.
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -25,8 +26,15 @@ constexpr std::int32_t kHeartbeatTicks = 300;  // 30 seconds of 100 ms ticks
 bool number_after(const char* text, const char* tag, double& value) {
   const char* found = std::strstr(text, tag);
   if (found == nullptr) return false;
+  const char* start = found + std::strlen(tag);
+  // Plain decimal numbers only: no hexadecimal, infinity or NaN.
+  const char* digits = start;
+  while (*digits == ' ' || *digits == '\t') ++digits;
+  if (*digits == '+' || *digits == '-') ++digits;
+  if (std::strchr("iInN", *digits) != nullptr && *digits != '\0') return false;
+  if (digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) return false;
   errno = 0;
-  double number = std::strtod(found + std::strlen(tag), nullptr);
+  double number = std::strtod(start, nullptr);
   if (errno == ERANGE || !std::isfinite(number)) return false;
   value = number;
   return true;

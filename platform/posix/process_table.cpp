@@ -12,6 +12,8 @@
 namespace platform {
 
 ProbeResult probe_process(int pid) {
+  // 0 and below name process groups, not a client.
+  if (pid < 1) return ProbeResult::lost;
   if (::kill(pid, 0) == 0 || errno == EPERM) return ProbeResult::alive;
   return ProbeResult::lost;
 }

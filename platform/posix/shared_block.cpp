@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 
 #include "platform/posix/unique_fd.h"
 
@@ -10,6 +11,9 @@ namespace platform {
 void* attach_named_block(const std::string& name, std::size_t size) {
   unique_fd fd(retry_eintr([&] { return ::shm_open(("/" + name).c_str(), O_RDWR | O_CLOEXEC, 0); }));
   if (!fd.valid()) return nullptr;
+  // A shorter object would fault on the first access past its end.
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0 || info.st_size < static_cast<off_t>(size)) return nullptr;
   void* address = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd.get(), 0);
   // The mapping stays for the life of the process; the descriptor is no
   // longer needed once it is made.

@@ -8,6 +8,7 @@
 namespace platform {
 
 ProbeResult probe_process(int pid) {
+  if (pid < 1) return ProbeResult::lost;  // no client has such an id
   unique_handle process(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, static_cast<DWORD>(pid)));
   if (!process.valid()) return ::GetLastError() == ERROR_ACCESS_DENIED ? ProbeResult::alive : ProbeResult::lost;
   // A process that can still be opened may have ended already.
