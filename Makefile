@@ -65,6 +65,7 @@ fuzz:
 bench: build
 	$(BUILD)/bench_engine_round_trip 500
 	$(BUILD)/bench_log_copy 100
+	$(BUILD)/bench_init_data_read
 	BUILD=$(abspath $(BUILD)) bench/suspend_latency.sh 5
 
 # An example job from build to finish on Podman, through the client
