@@ -1,13 +1,15 @@
 #include "toml/reader.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "toml/scanner.h"
 
 namespace {
 
-// Arrays and inline tables nested deeper than this are refused rather than
-// read by recursion that could exhaust the stack.
+// Arrays, inline tables and the segments of table headers and key paths
+// nested deeper than this are refused rather than read, destroyed or
+// printed by recursion that could exhaust the stack.
 constexpr int kMaxNesting = 256;
 
 class TomlReader {
@@ -171,6 +173,11 @@ bool TomlReader::read_inline_table(Value& out, int depth) {
     }
     // A quoted key is taken as a path here; one that is not a valid path, or
     // runs through a value that is not a table, is an error in the text.
+    // Its segments nest tables as deeply as values do.
+    if (depth + static_cast<int>(std::count(key.begin(), key.end(), '.')) + 1 > kMaxNesting) {
+      add_error("nesting too deep");
+      return false;
+    }
     try {
       *table.make_path(key) = std::move(value);
     } catch (const std::runtime_error& failure) {
@@ -185,8 +192,14 @@ Value* TomlReader::read_header(Value& root) {
   bool array_of_tables = token_.kind == T_LBRACKET;
   if (array_of_tables) scan(KEY_POSITION);
   Value* current = &root;
-  for (;;) {
+  for (int segments = 1;; ++segments) {
     if (!at_key()) return nullptr;
+    // Each segment is a table inside the last: deep nesting is refused here
+    // as in values.
+    if (segments > kMaxNesting) {
+      add_error("nesting too deep");
+      return nullptr;
+    }
     std::string name = token_.text;
     scan(KEY_POSITION);
     ValueTable& table = current->mutable_table();

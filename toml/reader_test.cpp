@@ -116,6 +116,32 @@ TEST(TomlReader, DeeplyNestedInlineTablesAreRefused) {
   EXPECT_EQ(outcome.error, "Error: line 1: nesting too deep");
 }
 
+TEST(TomlReader, DeepHeadersAndKeyPathsAreRefusedToo) {
+  auto dotted = [](int segments, const std::string& quote) {
+    std::string path = quote + "k" + quote;
+    for (int i = 1; i < segments; ++i) path += "." + quote + "k" + quote;
+    return path;
+  };
+  struct {
+    std::string text;
+    bool valid;
+  } cases[] = {
+      {"[" + dotted(256, "") + "]\nx = 1\n", true},
+      {"[" + dotted(257, "") + "]\nx = 1\n", false},
+      {"[" + dotted(200000, "") + "]\nx = 1\n", false},
+      {"[[" + dotted(300, "") + "]]\n", false},
+      {"t = {\"" + dotted(300, "") + "\" = 1}\n", false},
+      {"t = {\"" + dotted(200000, "") + "\" = 1}\n", false},
+  };
+  for (const auto& c : cases) {
+    ParseOutcome outcome = parse_text(c.text);
+    EXPECT_EQ(outcome.valid(), c.valid) << c.text.substr(0, 40) << " " << c.text.size();
+    if (!c.valid) {
+      EXPECT_EQ(outcome.error, "Error: line 1: nesting too deep") << c.text.size();
+    }
+  }
+}
+
 TEST(TomlReader, AStreamThatFailedToOpen) {
   std::ifstream missing("/nonexistent/job.toml");
   ParseOutcome outcome = parse_toml(missing);

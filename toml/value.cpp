@@ -55,14 +55,16 @@ Value::Value(Value&& other) noexcept
 
 Value& Value::operator=(Value&& other) noexcept {
   if (this != &other) {
-    kind_ = other.kind_;
-    bool_ = other.bool_;
-    int_ = other.int_;
-    double_ = other.double_;
-    string_ = std::move(other.string_);
-    array_ = std::move(other.array_);
-    table_ = std::move(other.table_);
-    other.clear();
+    // other may live inside this value: take it out before this value's
+    // own content, and other with it, is dropped.
+    Value taken(std::move(other));
+    kind_ = taken.kind_;
+    bool_ = taken.bool_;
+    int_ = taken.int_;
+    double_ = taken.double_;
+    string_ = std::move(taken.string_);
+    array_ = std::move(taken.array_);
+    table_ = std::move(taken.table_);
   }
   return *this;
 }

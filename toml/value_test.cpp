@@ -113,3 +113,16 @@ TEST(TomlValue, TablesIterateInByteOrder) {
   for (const auto& [key, value] : root.get_table()) keys.push_back(key);
   EXPECT_EQ(keys, (std::vector<std::string>{"Beta", "alpha", "zeta"}));
 }
+
+TEST(Value, MovingADescendantIntoItsAncestorKeepsTheDescendant) {
+  Value root;
+  *root.make_path("a.b.c") = Value(std::int64_t{7});
+  Value* a = root.make_path("a");
+  root = std::move(*a);
+  ASSERT_EQ(root.kind(), V_TABLE);
+  ASSERT_NE(root.lookup("b.c"), nullptr);
+  EXPECT_EQ(root.lookup("b.c")->get_int(), 7);
+  Value* b = root.make_path("b");
+  *b = std::move(*b);  // itself
+  EXPECT_EQ(root.lookup("b.c")->get_int(), 7);
+}

@@ -110,6 +110,7 @@ case "$1" in
   start) touch "$FAKE_ENGINE_STATE/started" ;;
 esac'
 rm -f "$FAKE_ENGINE_STATE/started"
+echo 'FROM scratch' > "$JOB_DIR/Dockerfile;touch pwned"
 run_quayside --config '$(touch pwned)' --dockerfile 'Dockerfile;touch pwned' 'a&touch pwned' '%PATH%'
 expect_eq "exit status with odd values" 0 "$status"
 expect_eq "build and create words" "build|.|-t|corvo|-f|Dockerfile;touch pwned|

@@ -48,9 +48,9 @@ build|.|--retry|0|-t|corvo|-f|Dockerfile|--pull=never|
 create|--name|corvo|-v|@SLOT@/:/app|-e|ARGS= $(touch x) a"b `touch y`|-v|/data/my cache:/cache|-v|/plain:/plain|-p|8080:80|--gpus|all|--shm-size=1g|--log-driver=k8s-file|corvo|
 start|corvo|
 ps|--all|-f|name=corvo|
-stats|--no-stream|--format|{{.CPUPerc}} {{.MemUsage}}|corvo|
+stats|--no-stream|--format|{{.CPUPerc}} {{.MemUsage}} {{.CPUNano}}|corvo|
 ps|--all|-f|name=corvo|
-stats|--no-stream|--format|{{.CPUPerc}} {{.MemUsage}}|corvo|
+stats|--no-stream|--format|{{.CPUPerc}} {{.MemUsage}} {{.CPUNano}}|corvo|
 ps|--all|-f|name=corvo|
 logs|corvo|
 container|rm|corvo|

@@ -10,6 +10,8 @@ trap 'rm -rf "$WORK"' EXIT
 JOB_DIR=$WORK/job
 BIN_DIR=$WORK/bin
 mkdir -p "$JOB_DIR" "$BIN_DIR"
+# A standalone job needs something to build its image from.
+echo 'FROM scratch' > "$JOB_DIR/Dockerfile"
 export FAKE_ENGINE_LOG=$WORK/engine.log
 export FAKE_ENGINE_STATE=$WORK/state
 mkdir -p "$FAKE_ENGINE_STATE"

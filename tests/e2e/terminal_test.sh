@@ -24,7 +24,6 @@ expect_eq "the directory after --help and --version" "" "$(ls -A "$empty")"
 expect_eq "no engine command for --help" "" "$(cat "$FAKE_ENGINE_LOG")"
 (cd "$empty" && "$QUAYSIDE" --help) | grep -q "standalone" || fail "the usage does not say what standalone is"
 # Elsewhere on the command line they are the job's arguments.
-echo 'FROM scratch' > "$JOB_DIR/Dockerfile"
 touch "$FAKE_ENGINE_STATE/go"
 run_quayside a --help
 expect_eq "exit status with --help as a job argument" 0 "$status"

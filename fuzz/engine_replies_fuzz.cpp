@@ -1,0 +1,36 @@
+// Feeds arbitrary engine output to every reply reader of every engine: the
+// state, poll and stats readers (JSON lines and text lines), the image
+// listing, the host's CPU count and the unreachable-engine test. No crash,
+// no sanitizer report, no exception escaping a reader.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "engine/engine_dialect.h"
+#include "lib/text_util.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  // The readers report malformed replies on standard error.
+  if (std::freopen("/dev/null", "w", stderr) == nullptr) return 0;
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::string text(reinterpret_cast<const char*>(data), size);
+  std::vector<std::string> lines = split_lines(text, '\n', true);
+  for (int type : {1, 2, 3}) {
+    const EngineDialect& dialect = engine_dialect(type);
+    CONTAINER_STATE state = CONTAINER_ABSENT;
+    dialect.read_state(lines, "corvo__p__r_0", state);
+    int exit_code = 0;
+    dialect.read_poll(lines, "corvo__p__r_0", exit_code);
+    double percent = 0, bytes = 0, cpu_seconds = -1;
+    dialect.read_stats(lines, percent, bytes, cpu_seconds);
+    dialect.image_listed(lines, "corvo__p__w");
+    dialect.read_host_cpus(lines);
+    dialect.says_unreachable(lines);
+  }
+  return 0;
+}
