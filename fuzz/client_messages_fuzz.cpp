@@ -3,7 +3,6 @@
 // no sanitizer report.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -21,20 +20,24 @@ class StillClock final : public Clock {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  if (std::freopen("/dev/null", "w", stderr) == nullptr) return 0;
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static StillClock clock;
   static SHM_AREA area;
-  ClientRuntime* runtime = new ClientRuntime(clock);  // never destroyed, as in the program
+  // One runtime, as in the program; each input starts it afresh.
+  static ClientRuntime* runtime = new ClientRuntime(clock);
+  runtime->status.client_lost = 0;
+  runtime->status.is_suspended = 0;
+  runtime->status.quit_asked = 0;
+  runtime->status.abort_asked = 0;
+  runtime->status.network_suspended = 0;
+  runtime->tick_count = 0;
+  runtime->heartbeat_deadline = 300;
   std::memset(&area, 0, sizeof area);
   runtime->shm = &area;
   runtime->standalone = false;
   runtime->options.watch_client = 1;
   runtime->options.obey_control = 1;
+  runtime->options.act_directly = 0;  // the requests are noted, not acted on: the process goes on
   std::string text(reinterpret_cast<const char*>(data), size);
   std::size_t half = text.size() / 2;
   std::string pulse = text.substr(0, half).substr(0, kChannelSize - 2);

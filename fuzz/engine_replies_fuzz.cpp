@@ -4,18 +4,11 @@
 // no sanitizer report, no exception escaping a reader.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "engine/engine_dialect.h"
 #include "lib/text_util.h"
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  // The readers report malformed replies on standard error.
-  if (std::freopen("/dev/null", "w", stderr) == nullptr) return 0;
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);

@@ -3,8 +3,6 @@
 # exec root and pid file), skips the test when it can't run, and stops it
 # and removes everything the test made, also when the test fails. Source it
 # after lib.sh.
-EXAMPLES=$(cd "$E2E_DIR/../../examples" && pwd)
-
 if [ ! -x /usr/sbin/dockerd ] || [ ! -x /usr/bin/docker ] || [ ! -x /bin/busybox ]; then
   echo "SKIPPED: docker.io or busybox-static is not installed (as root: make engine-deps)"
   exit 77
@@ -39,15 +37,6 @@ if ! start_dockerd overlay2 && ! start_dockerd vfs; then
   exit 77
 fi
 
-use_example() {  # use_example NAME: the example with Debian's busybox beside it
-  rm -rf "$JOB_DIR"
-  mkdir -p "$JOB_DIR"
-  cp -r "$EXAMPLES/$1/." "$JOB_DIR/"
-  cp /bin/busybox "$JOB_DIR/busybox"
-}
-
-container_of() { echo "corvo__sim.example.org__$1_0"; }
-image_of() { echo "corvo__sim.example.org__$1"; }
 container_status() {  # the status column, or "absent"
   local line
   line=$(docker ps --all --filter "name=^$1\$" --format '{{.Status}}' 2> /dev/null)
@@ -56,18 +45,4 @@ container_status() {  # the status column, or "absent"
 paused() { docker inspect -f '{{.State.Paused}}' "$1" 2> /dev/null; }
 image_present() { docker image inspect "$1" > /dev/null 2>&1; }
 
-wait_for() {  # wait_for TEXT SECONDS COMMAND...
-  local text=$1 seconds=$2
-  shift 2
-  local deadline=$(( $(date +%s) + seconds ))
-  while [ "$(date +%s)" -lt "$deadline" ]; do
-    "$@" 2> /dev/null | grep -qi -- "$text" && return 0
-    sleep 0.2
-  done
-  fail "waited $seconds s for '$text' from $*"
-  return 1
-}
-
-REQUESTS=$WORK/requests
-: > "$REQUESTS"
-request() { echo "$1" >> "$REQUESTS"; }
+. "$E2E_DIR/engine_lib.sh"
