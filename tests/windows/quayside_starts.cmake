@@ -1,9 +1,10 @@
-# quayside.exe in an empty directory where WSL is absent: it starts, logs to
+# quayside.exe in a job directory where WSL is absent: it starts, logs to
 # stderr.txt, tries the runner distro and finishes the job with status 1.
 # Run with -DQUAYSIDE=<path of quayside.exe> -DEMULATOR=<wine or empty>.
 set(dir "${CMAKE_CURRENT_BINARY_DIR}/quayside-starts")
 file(REMOVE_RECURSE "${dir}")
 file(MAKE_DIRECTORY "${dir}")
+file(WRITE "${dir}/Dockerfile" "FROM scratch\n")
 execute_process(COMMAND ${EMULATOR} "${QUAYSIDE}" WORKING_DIRECTORY "${dir}" RESULT_VARIABLE status
                 OUTPUT_QUIET ERROR_QUIET TIMEOUT 120)
 file(READ "${dir}/stderr.txt" log)
