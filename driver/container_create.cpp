@@ -31,33 +31,33 @@ int alloc_host_port(int& port) {
 
 EngineCommand create_command(JOB& job) {
   const JOB_CONFIG& c = job.config;
-  CreateSpec spec;
-  spec.container = job.job_container;
-  spec.image = job.job_image;
-  spec.workdir = c.workdir;
+  CreateRequest wanted;
+  wanted.container = job.job_container;
+  wanted.image = job.job_image;
+  wanted.workdir = c.workdir;
   if (!c.project_dir_mount.empty()) {
-    spec.project_source = job.standalone ? job.project_name : "../../projects/" + job.project_name;
-    spec.project_target = c.project_dir_mount;
+    wanted.project_source = job.standalone ? job.project_name : "../../projects/" + job.project_name;
+    wanted.project_target = c.project_dir_mount;
   }
-  spec.job_args = job.job_args;
-  spec.mounts = c.mount;
-  spec.portmaps = c.portmap;
-  spec.cpus = job.init_data.ncpus;
+  wanted.job_args = job.job_args;
+  wanted.mounts = c.mount;
+  wanted.portmaps = c.portmap;
+  wanted.cpus = job.init_data.ncpus;
   EngineCommand query;
-  if (spec.cpus > 1.0 && job.engine->dialect().host_cpus_query(query)) {
+  if (wanted.cpus > 1.0 && job.engine->dialect().host_cpus_query(query)) {
     // An engine refuses a limit above the CPUs of its own host.
     std::vector<std::string> lines;
     int exit_status = 0;
     int host_cpus = run_engine(job, query, lines, job.verbose() >= 2, exit_status) == 0 && exit_status == 0
                         ? job.engine->dialect().read_host_cpus(lines)
                         : 0;
-    if (host_cpus > 0 && spec.cpus > host_cpus) {
-      std::fprintf(stderr, "CPU limit %g capped at the engine's %d CPUs\n", spec.cpus, host_cpus);
-      spec.cpus = host_cpus;
+    if (host_cpus > 0 && wanted.cpus > host_cpus) {
+      std::fprintf(stderr, "CPU limit %g capped at the engine's %d CPUs\n", wanted.cpus, host_cpus);
+      wanted.cpus = host_cpus;
     }
   }
-  spec.gpus = c.use_gpu;
-  spec.extra_args = c.create_arg_words;
+  wanted.gpus = c.use_gpu;
+  wanted.extra_args = c.create_arg_words;
   if (c.web_graphics_guest_port != 0) {
     int host_port = 0;
     int result = alloc_host_port(host_port);
@@ -65,12 +65,12 @@ EngineCommand create_command(JOB& job) {
       std::fprintf(stderr, "can't allocate host port for web graphics: %s\n", result_text(result));
     } else {
       std::fprintf(stderr, "web graphics: host port %d, guest port %d\n", host_port, c.web_graphics_guest_port);
-      spec.host_port = host_port;
-      spec.guest_port = c.web_graphics_guest_port;
+      wanted.host_port = host_port;
+      wanted.guest_port = c.web_graphics_guest_port;
       job.runtime->announce_web_graphics(("http://localhost:" + std::to_string(host_port)).c_str());
     }
   }
-  return job.engine->dialect().create(spec);
+  return job.engine->dialect().create(wanted);
 }
 
 int create_container(JOB& job) {

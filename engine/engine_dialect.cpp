@@ -14,10 +14,10 @@ CONTAINER_STATE state_from_text(const char* text) {
   return CONTAINER_OTHER;
 }
 
-EngineCommand EngineDialect::build(const BuildSpec& spec) const {
+EngineCommand EngineDialect::build(const BuildRequest& wanted) const {
   EngineCommand command{"build"};
-  command.add_quoted(spec.context_dir).add_all(build_options());
-  command.add("-t").add(spec.image).add("-f").add(spec.recipe_file).add_all(spec.extra_args);
+  command.add_quoted(wanted.context_dir).add_all(build_options());
+  command.add("-t").add(wanted.image).add("-f").add(wanted.recipe_file).add_all(wanted.extra_args);
   return command.set_deadline(0);
 }
 
@@ -39,31 +39,31 @@ CommandWord bind_mount(CommandWord source, const std::string& target) {
 
 }  // namespace
 
-EngineCommand EngineDialect::create(const CreateSpec& spec) const {
-  EngineCommand command{"create", "--name", spec.container, "-v"};
-  command.add_word(bind_mount(mount_source(""), spec.workdir));
-  if (!spec.project_target.empty()) {
-    command.add("-v").add_word(bind_mount(mount_source(spec.project_source), spec.project_target));
+EngineCommand EngineDialect::create(const CreateRequest& wanted) const {
+  EngineCommand command{"create", "--name", wanted.container, "-v"};
+  command.add_word(bind_mount(mount_source(""), wanted.workdir));
+  if (!wanted.project_target.empty()) {
+    command.add("-v").add_word(bind_mount(mount_source(wanted.project_source), wanted.project_target));
   }
-  if (!spec.job_args.empty()) {
+  if (!wanted.job_args.empty()) {
     // One environment variable: every argument after one blank.
     std::string value;
-    for (const auto& argument : spec.job_args) value += " " + argument;
+    for (const auto& argument : wanted.job_args) value += " " + argument;
     command.add("-e").add_word(CommandWord{{{WordPart::plain, "ARGS="}, {WordPart::quoted, value}}});
   }
-  for (const auto& m : spec.mounts) command.add("-v").add(m);
-  for (const auto& p : spec.portmaps) command.add("-p").add(p);
-  if (spec.cpus > 1.0) {
+  for (const auto& m : wanted.mounts) command.add("-v").add(m);
+  for (const auto& p : wanted.portmaps) command.add("-p").add(p);
+  if (wanted.cpus > 1.0) {
     char cpus[64];
-    std::snprintf(cpus, sizeof cpus, "%f", spec.cpus);
+    std::snprintf(cpus, sizeof cpus, "%f", wanted.cpus);
     command.add("--cpus").add(cpus);
   }
-  if (spec.gpus) command.add("--gpus").add("all");
-  if (spec.host_port != 0 && spec.guest_port != 0) {
-    command.add("-p").add(std::to_string(spec.host_port) + ":" + std::to_string(spec.guest_port));
+  if (wanted.gpus) command.add("--gpus").add("all");
+  if (wanted.host_port != 0 && wanted.guest_port != 0) {
+    command.add("-p").add(std::to_string(wanted.host_port) + ":" + std::to_string(wanted.guest_port));
   }
-  command.add_all(spec.extra_args).add_all(create_options());
-  return command.add(spec.image);
+  command.add_all(wanted.extra_args).add_all(create_options());
+  return command.add(wanted.image);
 }
 
 bool EngineDialect::image_listed(const std::vector<std::string>& lines, const std::string& image) const {

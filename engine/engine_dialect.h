@@ -13,7 +13,7 @@
 #include "engine/engine_type.h"
 
 // What an image build needs.
-struct BuildSpec {
+struct BuildRequest {
   std::string context_dir;
   std::string image;
   std::string recipe_file;
@@ -21,7 +21,7 @@ struct BuildSpec {
 };
 
 // What a container needs at creation.
-struct CreateSpec {
+struct CreateRequest {
   std::string container;
   std::string image;
   std::string workdir;          // where the slot directory is mounted
@@ -64,8 +64,8 @@ class EngineDialect {
   virtual bool builds_serialised() const { return false; }
 
   EngineCommand images() const { return {"images"}; }
-  EngineCommand build(const BuildSpec& spec) const;
-  EngineCommand create(const CreateSpec& spec) const;
+  EngineCommand build(const BuildRequest& wanted) const;
+  EngineCommand create(const CreateRequest& wanted) const;
   // "start", "pause", "unpause" or "kill" of the container.
   EngineCommand container_op(const char* op, const std::string& container) const { return {op, container}; }
   virtual EngineCommand state_query(const std::string& container) const = 0;
