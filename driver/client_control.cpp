@@ -67,6 +67,9 @@ void report_progress(JOB& job) {
                                                          : stats.cpu_seconds;
     }
     job.last_cpu_seconds = stats.cpu_seconds;
+  } else {
+    // This stretch was credited by rate: a later count must not cover it again.
+    job.last_cpu_seconds = -1;
   }
   job.cpu_time += credit;
   job.running_seconds = 0;

@@ -2,8 +2,11 @@
 
 #include <cstdio>
 
+#include "engine/docker_api.h"
 #include "lib/result_codes.h"
 #include "lib/text_util.h"
+#include "platform/environment.h"
+#include "platform/local_socket.h"
 #include "platform/program_run.h"
 
 int DOCKER_CONN::init(const WSL_DISTRO_DESC& distro) {
@@ -28,6 +31,26 @@ int DOCKER_CONN::init_wslc() {
   engine = ENGINE_WSLC;
   program = engine_program_name(ENGINE_WSLC);
   return 0;
+}
+
+bool DOCKER_CONN::read_cpu_counter(const std::string& container, double& seconds) {
+  if (engine != ENGINE_DOCKER) return false;
+  if (!socket_known_) {
+    std::string host, context;
+    bool has_host = platform::environment_value("DOCKER_HOST", host);
+    bool has_context = platform::environment_value("DOCKER_CONTEXT", context);
+    socket_path_ = docker_socket_path(has_host, host, has_context);
+    socket_known_ = true;
+  }
+  if (socket_path_.empty()) return false;
+  constexpr std::size_t kReplyLimit = 1 << 20;  // a stats document is a few kilobytes
+  constexpr int kTimeoutMs = 5000;
+  std::string reply;
+  int error = 0;
+  if (!platform::exchange_on_local_socket(socket_path_, docker_stats_request(container), kReplyLimit, kTimeoutMs,
+                                          reply, error))
+    return false;
+  return read_docker_cpu_seconds(reply, seconds);
 }
 
 int DOCKER_CONN::run_engine_command(const EngineCommand& command, std::vector<std::string>& lines, bool show,

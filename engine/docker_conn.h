@@ -58,6 +58,10 @@ struct DOCKER_CONN final : EngineRunner {
   int stream_engine_command(const EngineCommand& command, const OutputSink& sink, bool show,
                             int& exit_status) override;
 
+  // Docker: read from the service's local socket when the client talks to
+  // one (see docker_api.h), within a few seconds.
+  bool read_cpu_counter(const std::string& container, double& seconds) override;
+
   void set_requests(std::function<int()> requests) override { requests_ = std::move(requests); }
 
   ReplyMarkers markers;
@@ -66,4 +70,6 @@ struct DOCKER_CONN final : EngineRunner {
   std::function<int()> requests_;
   int start_shell();
   WSL_DISTRO_DESC distro_;  // the shell's distro, for a restart
+  bool socket_known_ = false;
+  std::string socket_path_;  // Docker's service socket; empty when out of reach
 };

@@ -32,6 +32,14 @@ class EngineRunner {
   virtual int stream_engine_command(const EngineCommand& command, const OutputSink& sink, bool show,
                                     int& exit_status) = 0;
 
+  // The container's CPU time so far, in seconds, where the engine counts it
+  // outside its command replies; false where it can't be had.
+  virtual bool read_cpu_counter(const std::string& container, double& seconds) {
+    (void)container;
+    (void)seconds;
+    return false;
+  }
+
   // requests() tells the client's requests as bits; a command under way is
   // given up (RC_RESULT_ABORTED_BY_USER, with everything it started ended)
   // when a bit appears that was not set when it began.

@@ -59,6 +59,14 @@ class FakeRunner final : public EngineRunner {
   int stream_engine_command(const EngineCommand& command, const OutputSink& sink, bool show,
                             int& exit_status) override;
 
+  // The engine's CPU counter: the next reading, negative for none.
+  bool read_cpu_counter(const std::string&, double& seconds) override {
+    if (cpu_counter < 0) return false;
+    seconds = cpu_counter;
+    return true;
+  }
+  double cpu_counter = -1;
+
   std::vector<std::string> commands;                 // as the engine shell would read them
   std::vector<std::vector<std::string>> arguments;   // the words the engine would receive
   std::vector<bool> shows;

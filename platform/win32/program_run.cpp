@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/win32/unique_handle.h"
+#include "platform/win32/wide_text.h"
 #include "platform/windows_arguments.h"
 
 namespace platform {

@@ -37,8 +37,4 @@ class unique_handle {
   HANDLE handle_ = nullptr;
 };
 
-// The wide (UTF-16) form of a text in the system's ANSI code page, without
-// the terminating zero.
-std::wstring to_wide_string(const std::string& text);
-
 }  // namespace platform
