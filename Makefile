@@ -48,7 +48,7 @@ test-tsan: deps
 test-windows:
 	@scripts/ensure-packages.sh $(WINDOWS_PACKAGES)
 	cmake -S . -B $(WIN_BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(WIN_BUILD) -j $(JOBS) --target quayside quayside-inspect corvo-sim quayside_tests
+	cmake --build $(WIN_BUILD) -j $(JOBS) --target quayside quayside-inspect corvo-sim quayside_tests fake_wslc
 	scripts/with-wine.sh ctest --test-dir $(WIN_BUILD) --output-on-failure
 
 # Every fuzz target for FUZZ_SECONDS from its seed corpus (clang and libFuzzer).

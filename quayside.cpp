@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "driver/job_lifecycle.h"
+#include "platform/process.h"
 
 int main(int argc, char** argv) {
-  std::vector<std::string> arguments(argv + 1, argv + argc);
-  return run_quayside(arguments);
+  return run_quayside(platform::program_arguments(argc, argv));
 }

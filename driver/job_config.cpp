@@ -1,10 +1,11 @@
 #include "driver/job_config.h"
 
 #include <cstdio>
-#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #include "driver/shell_words.h"
+#include "lib/file_util.h"
 #include "toml/reader.h"
 
 namespace {
@@ -77,11 +78,12 @@ int check_values(JOB_CONFIG& config) {
 int parse_config(const std::string& file_name, JOB_CONFIG& config) {
   config.workdir = "/app";
   config.use_gpu = false;
-  std::ifstream file(file_name, std::ios::binary);
-  if (!file.is_open()) {
+  std::string text;
+  if (!read_whole_file(file_name, text)) {
     std::fputs("no job.toml config file\n", stderr);
     return 0;
   }
+  std::istringstream file(text);
   ParseOutcome outcome = parse_toml(file);
   if (!outcome.valid()) {
     std::fprintf(stderr, "TOML error: %s\n", outcome.error.c_str());

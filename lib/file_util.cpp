@@ -61,6 +61,18 @@ std::FILE* open_file_retry(const std::string& path, const char* mode, Clock& clo
   return stream;
 }
 
+bool read_whole_file(const std::string& path, std::string& text) {
+  std::FILE* file = platform::open_file_shared(path, "rb");
+  if (file == nullptr) return false;
+  text.clear();
+  char buffer[65536];
+  std::size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
+  bool ok = std::ferror(file) == 0;
+  std::fclose(file);
+  return ok;
+}
+
 std::string working_dir_path(const std::string& relative) {
   std::string path = platform::current_directory();
   if (!relative.empty()) path += "/" + relative;

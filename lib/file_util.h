@@ -30,6 +30,10 @@ int delete_file_retry(const std::string& path, Clock& clock = system_clock());
 // the last attempt, or null; the caller closes it.
 std::FILE* open_file_retry(const std::string& path, const char* mode, Clock& clock = system_clock());
 
+// Reads the whole file at path (UTF-8, as every path in this program) into
+// text. False when it can't be opened or read.
+bool read_whole_file(const std::string& path, std::string& text);
+
 // The current working directory, followed by "/" and relative when that is
 // not empty.
 std::string working_dir_path(const std::string& relative);

@@ -4,9 +4,10 @@
 
 namespace platform {
 
-// Installs the handlers for fatal signals or exceptions, the terminate
-// handler and, where the runtime library has one, the invalid-parameter
-// handler. Safe to call more than once.
+// Installs the handlers for fatal signals or exceptions and the terminate
+// handler. The report names each address's module, its offset there and
+// the module's base, where the system can tell them, and is written without
+// the C runtime's locks. Safe to call more than once.
 void install_crash_handlers();
 
 // Marks the next crash report as caused by a client abort: the process then

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -15,6 +16,11 @@ int current_process_id();
 // CPU time (user plus kernel) of a process in seconds. Returns false when
 // the times can't be read.
 bool process_cpu_seconds(process_ref process, double& seconds);
+
+// The program's arguments after its name, as UTF-8: argv itself on POSIX,
+// the wide command line on Windows (argv there is in the ANSI code page,
+// which loses every character outside it).
+std::vector<std::string> program_arguments(int argc, char** argv);
 
 // The path of this process's program file, or empty when unknown.
 std::string own_executable_path();

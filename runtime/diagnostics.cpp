@@ -10,6 +10,7 @@
 #include "lib/result_codes.h"
 #include "lib/xml_scan.h"
 #include "platform/crash_report.h"
+#include "platform/environment.h"
 #include "platform/streams.h"
 
 namespace {
@@ -37,8 +38,9 @@ int DIAGNOSTICS::setup(int flags_word, const char* out_base, const char* err_bas
   }
 
   if (has_flag(DIAG_USER_LOG_DIR)) {
-    const char* appdata = std::getenv("APPDATA");
-    std::string dir = limited(appdata != nullptr ? appdata : "", 4095) + "/CORVO";
+    std::string appdata;
+    platform::environment_value("APPDATA", appdata);
+    std::string dir = limited(appdata, 4095) + "/CORVO";
     if (!path_is_directory(dir)) make_directory(dir);
     std::string prefix = limited(dir, 2048) + "/";
     stdout_txt = prefix + limited(out_base, 256) + ".txt";

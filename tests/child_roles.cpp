@@ -10,12 +10,16 @@
 #include "lib/exclusive_file_lock.h"
 #include "platform/build_mutex.h"
 #include "platform/crash_report.h"
+#include "platform/files.h"
+#include "platform/piped_process.h"
 #include "platform/process.h"
 #include "platform/shared_block.h"
+#include "platform/streams.h"
 #include "runtime/client_runtime.h"
 #include "lib/result_codes.h"
 #include "runtime/corvo_api.h"
 #include "runtime/diagnostics.h"
+#include "test_support.h"
 
 namespace {
 
@@ -86,6 +90,19 @@ int run_child_role(int argc, char** argv) {
     char text[kChannelSize];
     if (!channel_receive(area->control_in, text)) return 2;
     return channel_send(area->status_out, (std::string("seen ") + text).c_str()) ? 0 : 3;
+  }
+  // "stderr-child PATH": standard error into PATH as quayside sets it up,
+  // a long-lived child started, standard error moved elsewhere; then PATH is
+  // deleted. The exit code is the deletion's error: nonzero on Windows
+  // when the child holds the file open.
+  if (argc == 2 && is(argv[0], "stderr-child")) {
+    if (!platform::redirect_stream(platform::StandardStream::error, argv[1], false)) return 254;
+    auto child = platform::PipedProcess::start(test_binary_path(), {test_binary_path(), "--child", "echo-lines"});
+    if (child == nullptr) return 253;
+    if (!platform::redirect_stream(platform::StandardStream::error, std::string(argv[1]) + ".next", false)) return 252;
+    int error = platform::delete_file(argv[1]);
+    child->kill();
+    return error;
   }
   // "hold-mutex NAME": takes the machine-wide mutex and ends without
   // releasing it.

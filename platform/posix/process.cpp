@@ -52,6 +52,10 @@ bool process_cpu_seconds(process_ref process, double& seconds) {
   return true;
 }
 
+std::vector<std::string> program_arguments(int argc, char** argv) {
+  return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>{};
+}
+
 std::string own_executable_path() {
   char path[4096];
   ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);

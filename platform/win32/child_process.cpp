@@ -6,7 +6,9 @@
 #include <map>
 #include <mutex>
 
+#include "platform/win32/process_start.h"
 #include "platform/win32/unique_handle.h"
+#include "platform/win32/wide_text.h"
 #include "platform/windows_arguments.h"
 
 namespace platform {
@@ -55,22 +57,18 @@ BOOL WINAPI on_control(DWORD) {
 
 std::unique_ptr<ChildProcess> ChildProcess::start(const std::vector<std::string>& argv, const std::string& directory) {
   if (argv.empty()) return nullptr;
-  std::string line = windows_command_line(argv);
-  std::vector<char> text(line.begin(), line.end());
-  text.push_back('\0');
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!::CreateProcessA(nullptr, text.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &startup,
-                        &info)) {
-    return nullptr;
-  }
+  // No handle of this process is inherited; the console's standard streams
+  // reach the child as they always do.
+  if (!start_process({}, windows_command_line(argv), startup, {}, 0, info, directory)) return nullptr;
   return std::make_unique<WindowsChildProcess>(info);
 }
 
 void* create_named_block(const std::string& name, std::size_t size) {
-  HANDLE mapping = ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, static_cast<DWORD>(size),
-                                        name.c_str());
+  HANDLE mapping = ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, static_cast<DWORD>(size),
+                                        to_wide_string(name).c_str());
   if (mapping == nullptr) return nullptr;
   void* view = ::MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, size);
   if (view == nullptr) {

@@ -1,10 +1,10 @@
 #include "platform/crash_report.h"
 
+#include <io.h>
 #include <windows.h>
 
 #include <atomic>
 #include <cstdio>
-#include <cstdlib>
 #include <exception>
 
 namespace platform {
@@ -13,62 +13,107 @@ namespace {
 std::atomic<bool> aborted_by_client{false};
 constexpr int kAbortedExitCode = -197;
 
+// The report is written with system calls into a fixed buffer: the thread
+// may have crashed holding the C runtime's locks or inside its heap.
+class ReportLine {
+ public:
+  ReportLine& text(const char* value) {
+    while (*value != '\0' && length_ < sizeof buffer_) buffer_[length_++] = *value++;
+    return *this;
+  }
+  ReportLine& hex(unsigned long long value, int digits) {
+    char digits_text[17];
+    for (int i = digits - 1; i >= 0; --i, value >>= 4) digits_text[i] = "0123456789abcdef"[value & 0xf];
+    digits_text[digits] = '\0';
+    return text("0x").text(digits_text);
+  }
+  void write() {
+    HANDLE error = reinterpret_cast<HANDLE>(::_get_osfhandle(2));
+    if (error == INVALID_HANDLE_VALUE || error == nullptr) error = ::GetStdHandle(STD_ERROR_HANDLE);
+    DWORD written = 0;
+    ::WriteFile(error, buffer_, static_cast<DWORD>(length_), &written, nullptr);
+    length_ = 0;
+  }
+
+ private:
+  char buffer_[512];
+  std::size_t length_ = 0;
+};
+
+constexpr int kPointerDigits = sizeof(void*) * 2;
+
+// Each address with the file name of its module and its offset there, and
+// the module's base: with address randomisation, the absolute address
+// alone tells nothing.
+void write_address(ReportLine& line, const void* address) {
+  line.text("  ").hex(reinterpret_cast<unsigned long long>(address), kPointerDigits);
+  HMODULE module = nullptr;
+  if (::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           static_cast<LPCWSTR>(address), &module)) {
+    wchar_t path[MAX_PATH];
+    DWORD length = ::GetModuleFileNameW(module, path, MAX_PATH);
+    const wchar_t* name = path;
+    for (DWORD i = 0; i < length; ++i) {
+      if (path[i] == L'\\' || path[i] == L'/') name = path + i + 1;
+    }
+    char utf8[MAX_PATH * 3];
+    int size = ::WideCharToMultiByte(CP_UTF8, 0, name, static_cast<int>(length - (name - path)), utf8,
+                                     sizeof utf8 - 1, nullptr, nullptr);
+    utf8[size > 0 ? size : 0] = '\0';
+    auto base = reinterpret_cast<unsigned long long>(module);
+    line.text(" ").text(utf8).text("+").hex(reinterpret_cast<unsigned long long>(address) - base, 8);
+    line.text(" (base ").hex(base, kPointerDigits).text(")");
+  }
+  line.text("\n").write();
+}
+
 void write_backtrace() {
   void* frames[62];
   USHORT count = ::CaptureStackBackTrace(0, 62, frames, nullptr);
-  std::fputs("Stack trace:\n", stderr);
-  for (USHORT i = 0; i < count; ++i) std::fprintf(stderr, "  %p\n", frames[i]);
+  ReportLine line;
+  line.text("Stack trace:\n").write();
+  for (USHORT i = 0; i < count; ++i) write_address(line, frames[i]);
 }
 
 [[noreturn]] void end_after_report(unsigned code) {
-  std::fflush(stderr);
   UINT exit_code = aborted_by_client.load() ? static_cast<UINT>(kAbortedExitCode) : code;
   ::TerminateProcess(::GetCurrentProcess(), exit_code);
   ::ExitProcess(exit_code);
 }
 
 LONG WINAPI unhandled_exception(EXCEPTION_POINTERS* pointers) {
-  std::fputs("Unhandled Exception Detected...\n", stderr);
   const EXCEPTION_RECORD* record = pointers->ExceptionRecord;
-  std::fprintf(stderr, "Reason: 0x%08lx at address %p\n", static_cast<unsigned long>(record->ExceptionCode),
-               record->ExceptionAddress);
+  ReportLine line;
+  line.text("Unhandled Exception Detected...\n").write();
+  line.text("Reason: ").hex(record->ExceptionCode, 8).text(" at address").write();
+  write_address(line, record->ExceptionAddress);
   write_backtrace();
   end_after_report(record->ExceptionCode);
 }
 
 void terminate_handler() {
-  std::fputs("Unhandled Exception Detected...\n", stderr);
+  ReportLine line;
+  line.text("Unhandled Exception Detected...\n").write();
   if (std::exception_ptr current = std::current_exception()) {
     try {
       std::rethrow_exception(current);
     } catch (const std::exception& error) {
-      std::fprintf(stderr, "Exception: %s\n", error.what());
+      line.text("Exception: ").text(error.what()).text("\n").write();
     } catch (...) {
-      std::fputs("Exception: unknown\n", stderr);
+      line.text("Exception: unknown\n").write();
     }
   }
   write_backtrace();
   end_after_report(static_cast<unsigned>(EXCEPTION_BREAKPOINT));
 }
 
-void invalid_parameter(const wchar_t* expression, const wchar_t* function, const wchar_t* file, unsigned line,
-                       uintptr_t) {
-  if (expression != nullptr && function != nullptr && file != nullptr) {
-    std::fprintf(stderr, "ERROR: Invalid parameter detected in function %S. File: %S Line: %d\n", function, file,
-                 static_cast<int>(line));
-    std::fprintf(stderr, "ERROR: Expression: %S\n", expression);
-  } else {
-    std::fputs("ERROR: Invalid parameter detected in CRT function\n", stderr);
-  }
-  raise_debug_break();
-}
-
 }  // namespace
 
+// The C runtime of this build never calls an invalid-parameter handler, so
+// none is installed: a report that could not appear would only mislead.
 void install_crash_handlers() {
   ::SetUnhandledExceptionFilter(unhandled_exception);
   std::set_terminate(terminate_handler);
-  ::_set_invalid_parameter_handler(invalid_parameter);
 }
 
 void mark_aborted_by_client() { aborted_by_client.store(true); }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/win32/unique_handle.h"
+#include "platform/win32/wide_text.h"
 
 namespace platform {
 namespace {
@@ -20,7 +21,7 @@ class WindowsFileLock final : public FileLock {
 std::unique_ptr<FileLock> FileLock::acquire(const std::string& path, int& error) {
   error = 0;
   unique_handle file(
-      ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+      ::CreateFileW(to_wide_string(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) {
     error = static_cast<int>(::GetLastError());
     return nullptr;

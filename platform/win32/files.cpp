@@ -10,18 +10,18 @@
 
 namespace platform {
 
-bool path_exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool path_exists(const std::string& path) { return ::GetFileAttributesW(to_wide_string(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool path_is_directory(const std::string& path) {
-  DWORD attributes = ::GetFileAttributesA(path.c_str());
+  DWORD attributes = ::GetFileAttributesW(to_wide_string(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool file_size(const std::string& path, double& size) {
   // No access rights and full sharing: a file held open elsewhere can still
   // be measured.
-  unique_handle file(::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  unique_handle file(::CreateFileW(to_wide_string(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file.valid()) return false;
   LARGE_INTEGER bytes;
   if (!::GetFileSizeEx(file.get(), &bytes)) return false;
@@ -30,14 +30,14 @@ bool file_size(const std::string& path, double& size) {
 }
 
 int create_directory(const std::string& path) {
-  if (::CreateDirectoryA(path.c_str(), nullptr)) return 0;
+  if (::CreateDirectoryW(to_wide_string(path).c_str(), nullptr)) return 0;
   DWORD error = ::GetLastError();
   if (error == ERROR_ALREADY_EXISTS && path_is_directory(path)) return 0;
   return static_cast<int>(error);
 }
 
 int copy_file(const std::string& source, const std::string& destination) {
-  return ::CopyFileA(source.c_str(), destination.c_str(), FALSE) ? 0 : static_cast<int>(::GetLastError());
+  return ::CopyFileW(to_wide_string(source).c_str(), to_wide_string(destination).c_str(), FALSE) ? 0 : static_cast<int>(::GetLastError());
 }
 
 int replace_file_with(const std::string& destination, const std::string& path, const std::string& text) {
@@ -62,13 +62,13 @@ int replace_file_with(const std::string& destination, const std::string& path, c
 }
 
 int delete_file(const std::string& path) {
-  return ::DeleteFileA(path.c_str()) ? 0 : static_cast<int>(::GetLastError());
+  return ::DeleteFileW(to_wide_string(path).c_str()) ? 0 : static_cast<int>(::GetLastError());
 }
 
 std::FILE* open_file_shared(const std::string& path, const char* mode) {
   // "N" keeps the handle out of child processes.
-  std::string not_inherited = std::string(mode) + "N";
-  return ::_fsopen(path.c_str(), not_inherited.c_str(), _SH_DENYNO);
+  std::wstring not_inherited = to_wide_string(mode) + L"N";
+  return ::_wfsopen(to_wide_string(path).c_str(), not_inherited.c_str(), _SH_DENYNO);
 }
 
 bool read_regular_file_start(const std::string& path, std::size_t max_bytes, std::string& text) {
@@ -85,11 +85,13 @@ bool read_regular_file_start(const std::string& path, std::size_t max_bytes, std
 }
 
 std::string current_directory() {
-  DWORD length = ::GetCurrentDirectoryA(0, nullptr);
+  DWORD length = ::GetCurrentDirectoryW(0, nullptr);
   if (length == 0) return {};
-  std::vector<char> buffer(length + 1);
-  if (::GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data()) == 0) return {};
-  return buffer.data();
+  std::wstring buffer(length, L'\0');
+  DWORD got = ::GetCurrentDirectoryW(length, buffer.data());
+  if (got == 0 || got >= length) return {};
+  buffer.resize(got);
+  return to_utf8(buffer);
 }
 
 }  // namespace platform

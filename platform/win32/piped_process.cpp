@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/program_run.h"
+#include "platform/win32/process_start.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 #include "platform/windows_arguments.h"
@@ -18,43 +19,44 @@ using WslLaunchFunction = HRESULT(WINAPI*)(PCWSTR, PCWSTR, BOOL, HANDLE, HANDLE,
 WslLaunchFunction wsl_launch = nullptr;  // loaded once; the library stays loaded
 
 // The two pipes of a shell: its input and its joined output and error. The
-// shell's ends are inheritable, this process's ends are not.
+// shell's ends are inheritable, this process's ends are not. Every end is
+// owned: whatever fails on the way, nothing stays open.
 struct ShellPipes {
-  HANDLE shell_stdin = nullptr, command_pipe = nullptr, reply_pipe = nullptr, shell_stdout = nullptr;
+  unique_handle shell_stdin, command_pipe, reply_pipe, shell_stdout;
 
-  bool make(std::string* error_text) {
+  bool make() {
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    auto fail = [&](const char* text) {
-      if (error_text != nullptr) *error_text = text;
-      return false;
-    };
-    if (!::CreatePipe(&reply_pipe, &shell_stdout, &inherit, 0)) return fail("Can't create out pipe");
-    if (!::SetHandleInformation(reply_pipe, HANDLE_FLAG_INHERIT, 0)) return fail("Can't inherit out pipe");
-    if (!::CreatePipe(&shell_stdin, &command_pipe, &inherit, 0)) return fail("Can't create in pipe");
-    if (!::SetHandleInformation(command_pipe, HANDLE_FLAG_INHERIT, 0)) return fail("Can't inherit in pipe");
-    return true;
+    HANDLE read_end = nullptr, write_end = nullptr;
+    if (!::CreatePipe(&read_end, &write_end, &inherit, 0)) return false;
+    reply_pipe.reset(read_end);
+    shell_stdout.reset(write_end);
+    if (!::CreatePipe(&read_end, &write_end, &inherit, 0)) return false;
+    shell_stdin.reset(read_end);
+    command_pipe.reset(write_end);
+    return ::SetHandleInformation(reply_pipe.get(), HANDLE_FLAG_INHERIT, 0) &&
+           ::SetHandleInformation(command_pipe.get(), HANDLE_FLAG_INHERIT, 0);
   }
 };
 
 class WindowsPipedProcess final : public PipedProcess {
  public:
-  // Every handle stays open for the life of this process: the shell's own
-  // pipe ends too, so writes never fail and reads never see the end. The
-  // shell goes into a job that ends with this process or with kill().
-  WindowsPipedProcess(const ShellPipes& pipes, HANDLE process)
-      : pipes_(pipes), process_(process), job_(::CreateJobObjectW(nullptr, nullptr)) {
-    if (job_ == nullptr) return;
+  // Every pipe end stays open for the life of this object: the shell's own
+  // ends too, so writes never fail and reads never see the end. The shell
+  // goes into a job that ends with this process or with kill().
+  WindowsPipedProcess(ShellPipes pipes, HANDLE process)
+      : pipes_(std::move(pipes)), process_(process), job_(::CreateJobObjectW(nullptr, nullptr)) {
+    if (!job_.valid()) return;
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    ::SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
-    ::AssignProcessToJobObject(job_, process_);
+    ::SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    ::AssignProcessToJobObject(job_.get(), process_.get());
   }
 
   void kill() override {
-    if (job_ != nullptr) ::TerminateJobObject(job_, 1);
-    if (process_ != nullptr) {
-      ::TerminateProcess(process_, 1);
-      ::WaitForSingleObject(process_, 5000);
+    if (job_.valid()) ::TerminateJobObject(job_.get(), 1);
+    if (process_.valid()) {
+      ::TerminateProcess(process_.get(), 1);
+      ::WaitForSingleObject(process_.get(), 5000);
     }
   }
 
@@ -62,8 +64,8 @@ class WindowsPipedProcess final : public PipedProcess {
     std::size_t done = 0;
     while (done < text.size()) {
       DWORD written = 0;
-      if (!::WriteFile(pipes_.command_pipe, text.data() + done, static_cast<DWORD>(text.size() - done), &written,
-                       nullptr)) {
+      if (!::WriteFile(pipes_.command_pipe.get(), text.data() + done, static_cast<DWORD>(text.size() - done),
+                       &written, nullptr)) {
         return false;
       }
       done += written;
@@ -73,38 +75,41 @@ class WindowsPipedProcess final : public PipedProcess {
 
   long bytes_waiting() override {
     DWORD available = 0;
-    if (!::PeekNamedPipe(pipes_.reply_pipe, nullptr, 0, nullptr, &available, nullptr)) return -1;
+    if (!::PeekNamedPipe(pipes_.reply_pipe.get(), nullptr, 0, nullptr, &available, nullptr)) return -1;
     return static_cast<long>(available);
   }
 
   bool wait_readable(int milliseconds) override {
-    // Pipes can't be waited on: peek with sleeps that grow from 1 ms.
+    // Pipes can't be waited on: peek with sleeps that grow from 1 ms. The
+    // time is read from the clock: a sleep lasts at least a timer tick
+    // (15.6 ms by default), however short it was asked to be.
+    const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(milliseconds < 0 ? 0 : milliseconds);
     DWORD nap = 1;
-    for (int waited = 0; waited < milliseconds;) {
+    for (;;) {
       if (bytes_waiting() != 0 || exited()) return true;
-      DWORD step = nap < static_cast<DWORD>(milliseconds - waited) ? nap : static_cast<DWORD>(milliseconds - waited);
-      ::Sleep(step);
-      waited += static_cast<int>(step);
+      ULONGLONG now = ::GetTickCount64();
+      if (now >= deadline) return false;
+      ULONGLONG left = deadline - now;
+      ::Sleep(nap < left ? nap : static_cast<DWORD>(left));
       nap = nap * 2 > 200 ? 200 : nap * 2;
     }
-    return bytes_waiting() != 0 || exited();
   }
 
   long read(char* buffer, std::size_t size) override {
     DWORD read = 0;
-    if (!::ReadFile(pipes_.reply_pipe, buffer, static_cast<DWORD>(size), &read, nullptr)) return -1;
+    if (!::ReadFile(pipes_.reply_pipe.get(), buffer, static_cast<DWORD>(size), &read, nullptr)) return -1;
     return static_cast<long>(read);
   }
 
   bool exited() override {
     DWORD code = 0;
-    return process_ == nullptr || !::GetExitCodeProcess(process_, &code) || code != STILL_ACTIVE;
+    return !process_.valid() || !::GetExitCodeProcess(process_.get(), &code) || code != STILL_ACTIVE;
   }
 
  private:
   ShellPipes pipes_;
-  HANDLE process_;
-  HANDLE job_;  // kept open until the process ends: its close ends the shell
+  unique_handle process_;
+  unique_handle job_;  // its close ends the shell
 };
 
 }  // namespace
@@ -112,28 +117,29 @@ class WindowsPipedProcess final : public PipedProcess {
 std::unique_ptr<PipedProcess> PipedProcess::start(const std::string& path, const std::vector<std::string>& argv) {
   if (path.empty() || argv.empty()) return nullptr;
   ShellPipes pipes;
-  if (!pipes.make(nullptr)) return nullptr;
+  if (!pipes.make()) return nullptr;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_FORCEOFFFEEDBACK | STARTF_USESTDHANDLES;
   startup.wShowWindow = SW_HIDE;
-  startup.hStdInput = pipes.shell_stdin;
-  startup.hStdOutput = pipes.shell_stdout;
-  startup.hStdError = pipes.shell_stdout;
+  startup.hStdInput = pipes.shell_stdin.get();
+  startup.hStdOutput = pipes.shell_stdout.get();
+  startup.hStdError = pipes.shell_stdout.get();
   PROCESS_INFORMATION info{};
-  std::wstring application = to_wide_string(path);
-  std::wstring line = to_wide_string(windows_command_line(argv));
   // The program is named by its full path: nothing is searched for, least
-  // of all in the current directory.
-  if (!::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &info)) {
+  // of all in the current directory. It inherits its two pipe ends only.
+  if (!start_process(path, windows_command_line(argv), startup,
+                     {pipes.shell_stdin.get(), pipes.shell_stdout.get()}, CREATE_NO_WINDOW, info)) {
     return nullptr;
   }
   ::CloseHandle(info.hThread);
-  return std::make_unique<WindowsPipedProcess>(pipes, info.hProcess);
+  return std::make_unique<WindowsPipedProcess>(std::move(pipes), info.hProcess);
 }
 
 std::unique_ptr<PipedProcess> PipedProcess::start_distro_shell(const std::vector<std::string>& wsl_argv) {
+  // wsl.exe writes its own messages in UTF-16 unless told otherwise; the
+  // setting is inherited by every later child and read by wsl.exe alone.
+  ::SetEnvironmentVariableW(L"WSL_UTF8", L"1");
   return start(system_program("wsl.exe"), wsl_argv);
 }
 
@@ -162,19 +168,19 @@ std::unique_ptr<PipedProcess> PipedProcess::launch_wsl(const std::string& distro
     return nullptr;
   }
   ShellPipes pipes;
-  if (!pipes.make(nullptr)) {
+  if (!pipes.make()) {
     error = -1;
     return nullptr;
   }
   HANDLE process = nullptr;
   HRESULT result = wsl_launch(to_wide_string(distro).c_str(), to_wide_string(command).c_str(), use_cwd ? TRUE : FALSE,
-                              pipes.shell_stdin, pipes.shell_stdout, pipes.shell_stdout, &process);
+                              pipes.shell_stdin.get(), pipes.shell_stdout.get(), pipes.shell_stdout.get(), &process);
   if (result != S_OK) {
     error = static_cast<long>(result);
     return nullptr;
   }
   error = 0;
-  return std::make_unique<WindowsPipedProcess>(pipes, process);
+  return std::make_unique<WindowsPipedProcess>(std::move(pipes), process);
 }
 
 }  // namespace platform

@@ -1,8 +1,10 @@
 #include "platform/process.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include "platform/win32/unique_handle.h"
+#include "platform/win32/wide_text.h"
 
 namespace platform {
 
@@ -27,11 +29,28 @@ bool process_cpu_seconds(process_ref process, double& seconds) {
   return true;
 }
 
+std::vector<std::string> program_arguments(int argc, char** argv) {
+  int count = 0;
+  LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  if (wide == nullptr) return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>{};
+  std::vector<std::string> arguments;
+  for (int i = 1; i < count; ++i) arguments.push_back(to_utf8(wide[i]));
+  ::LocalFree(wide);
+  return arguments;
+}
+
 std::string own_executable_path() {
-  char path[MAX_PATH * 4];
-  DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
-  if (length == 0 || length >= sizeof path) return {};
-  return std::string(path, length);
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      return to_utf8(path);
+    }
+    if (path.size() >= 32768) return {};
+    path.resize(path.size() * 2);
+  }
 }
 
 void restrict_program_search() {

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+#include "platform/environment.h"
+#include "platform/win32/process_start.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 #include "platform/windows_arguments.h"
@@ -25,8 +27,8 @@ bool is_file(const std::string& path) {
 
 std::string find_on_path(const std::string& name) {
   if (name.empty() || name.find_first_of("\\/:") != std::string::npos) return {};
-  const char* path = std::getenv("PATH");
-  std::string entries = path != nullptr ? path : "";
+  std::string entries;
+  environment_value("PATH", entries);
   std::size_t start = 0;
   while (start <= entries.size()) {
     std::size_t end = entries.find(';', start);
@@ -42,10 +44,10 @@ std::string find_on_path(const std::string& name) {
 }
 
 std::string system_program(const std::string& name) {
-  char dir[MAX_PATH + 1];
-  UINT length = ::GetSystemDirectoryA(dir, sizeof dir);
+  wchar_t dir[MAX_PATH + 1];
+  UINT length = ::GetSystemDirectoryW(dir, MAX_PATH + 1);
   if (length == 0 || length > MAX_PATH) return {};
-  return std::string(dir, length) + "\\" + name;
+  return to_utf8(std::wstring_view(dir, length)) + "\\" + name;
 }
 
 bool run_program(const std::string& path, const std::vector<std::string>& argv,
@@ -68,12 +70,10 @@ bool run_program(const std::string& path, const std::vector<std::string>& argv,
   startup.hStdOutput = write_end.get();
   startup.hStdError = write_end.get();
   PROCESS_INFORMATION info{};
-  std::wstring application = to_wide_string(path);
-  std::wstring line = to_wide_string(windows_command_line(argv));
   // The program is named by its full path: nothing is searched for, least
-  // of all in the current directory.
-  if (!::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &startup, &info)) {
+  // of all in the current directory. It inherits its two streams only.
+  if (!start_process(path, windows_command_line(argv), startup, {input.get(), write_end.get()}, CREATE_NO_WINDOW,
+                     info)) {
     return false;
   }
   unique_handle process(info.hProcess), thread(info.hThread);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/win32/unique_handle.h"
+#include "platform/win32/wide_text.h"
 
 namespace platform {
 namespace {
@@ -41,7 +42,7 @@ class WindowsSlotFile final : public SlotFile {
 }  // namespace
 
 std::unique_ptr<SlotFile> SlotFile::open(const std::string& path, bool for_writing) {
-  unique_handle file(::CreateFileA(path.c_str(), for_writing ? GENERIC_WRITE : GENERIC_READ,
+  unique_handle file(::CreateFileW(to_wide_string(path).c_str(), for_writing ? GENERIC_WRITE : GENERIC_READ,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return nullptr;

@@ -7,16 +7,23 @@
 
 #include <cstdio>
 
+#include "platform/win32/wide_text.h"
+
 namespace platform {
 
 bool redirect_stream(StandardStream stream, const std::string& path, bool append) {
+  std::FILE* target = stream == StandardStream::error ? stderr : stdout;
+  // "c": every flush commits the data to disk (standard error only). "N":
+  // the file is not inherited by child processes; the handle's flag is
+  // cleared as well, whatever the runtime made of the mode.
+  const wchar_t* mode = stream == StandardStream::error ? (append ? L"acN" : L"wcN") : (append ? L"aN" : L"wN");
+  if (::_wfreopen(to_wide_string(path).c_str(), mode, target) == nullptr) return false;
+  HANDLE handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(target)));
+  if (handle != INVALID_HANDLE_VALUE) ::SetHandleInformation(handle, HANDLE_FLAG_INHERIT, 0);
   if (stream == StandardStream::error) {
-    // "c": every flush commits the data to disk.
-    if (std::freopen(path.c_str(), append ? "ac" : "wc", stderr) == nullptr) return false;
     std::setvbuf(stderr, nullptr, _IONBF, 0);
     return true;
   }
-  if (std::freopen(path.c_str(), append ? "a" : "w", stdout) == nullptr) return false;
   static char buffer[512];
   std::setvbuf(stdout, buffer, _IOLBF, sizeof buffer);
   return true;
@@ -25,7 +32,8 @@ bool redirect_stream(StandardStream stream, const std::string& path, bool append
 int capture_standard_error(const std::string& path) {
   std::fflush(stderr);
   int saved = ::_dup(2);
-  int file = ::_open(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+  int file = ::_wopen(to_wide_string(path).c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT,
+                      _S_IREAD | _S_IWRITE);
   ::_dup2(file, 2);
   ::_close(file);
   return saved;
@@ -44,17 +52,19 @@ void finish_standard_error() { std::fflush(stderr); }
 
 std::string client_install_dir() {
   HKEY key;
-  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Meridane\\CORVO Setup", 0, KEY_READ, &key) != ERROR_SUCCESS) {
+  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Meridane\\CORVO Setup", 0, KEY_READ, &key) != ERROR_SUCCESS) {
     return {};
   }
-  char value[4096];
-  DWORD size = sizeof value - 1;
+  wchar_t value[4096];
+  DWORD size = sizeof value - sizeof(wchar_t);
   DWORD type = 0;
-  LONG result = ::RegQueryValueExA(key, "INSTALLDIR", nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+  LONG result = ::RegQueryValueExW(key, L"INSTALLDIR", nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
   ::RegCloseKey(key);
   if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return {};
-  value[size < sizeof value ? size : sizeof value - 1] = '\0';
-  return value;
+  std::wstring_view text(value, size / sizeof(wchar_t));
+  // The stored value may or may not end with its terminating zero.
+  if (std::size_t end = text.find(L'\0'); end != std::wstring_view::npos) text = text.substr(0, end);
+  return to_utf8(text);
 }
 
 }  // namespace platform

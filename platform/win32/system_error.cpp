@@ -2,19 +2,21 @@
 
 #include <windows.h>
 
+#include "platform/win32/wide_text.h"
+
 namespace platform {
 
 bool system_message(int code, std::string& message, unsigned long& lookup_error) {
-  char* text = nullptr;
-  DWORD length = ::FormatMessageA(
+  wchar_t* text = nullptr;
+  DWORD length = ::FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-      static_cast<DWORD>(code), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0,
+      static_cast<DWORD>(code), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&text), 0,
       nullptr);
   if (length == 0 || text == nullptr) {
     lookup_error = ::GetLastError();
     return false;
   }
-  message.assign(text, length);
+  message = to_utf8(std::wstring_view(text, length));
   ::LocalFree(text);
   return true;
 }

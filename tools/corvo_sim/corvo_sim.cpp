@@ -12,6 +12,8 @@
 
 #include "driver/command_line.h"
 #include "lib/clock.h"
+#include "lib/file_util.h"
+#include "lib/utf8_path.h"
 #include "platform/child_process.h"
 #include "platform/process.h"
 #include "runtime/shared_channels.h"
@@ -22,10 +24,25 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string read_text(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+  std::string text;
+  read_whole_file(utf8_text(path), text);
+  return text;
+}
+
+// Copies the job directory into the slot entry by entry, replacing what a
+// earlier run left there. (A whole-tree copy that checks whether source and
+// target are one file can't tell on Windows, where every file's number is
+// 0: it refuses every file that exists on the same drive.)
+void copy_job(const fs::path& from, const fs::path& to) {
+  fs::create_directories(to);
+  for (const fs::directory_entry& entry : fs::directory_iterator(from)) {
+    fs::path target = to / entry.path().filename();
+    if (entry.is_directory()) {
+      copy_job(entry.path(), target);
+    } else if (int error = copy_file_over(utf8_text(entry.path()), utf8_text(target)); error != 0) {
+      throw fs::filesystem_error("can't copy", entry.path(), target, std::error_code(error, std::system_category()));
+    }
+  }
 }
 
 std::string xml_escaped(const std::string& text) {
@@ -106,16 +123,16 @@ void show_live_line(const Progress& p, const std::string& state) {
 // The quayside built beside this program (quayside.exe on Windows).
 std::string default_quayside(const char* argv0) {
   std::string own = platform::own_executable_path();
-  fs::path self = own.empty() ? fs::absolute(argv0) : fs::path(own);
+  fs::path self = own.empty() ? fs::absolute(utf8_path(argv0)) : utf8_path(own);
   fs::path quayside = self.parent_path() / "quayside";
   quayside.replace_extension(self.extension());
-  return quayside.string();
+  return utf8_text(quayside);
 }
 
 fs::path make_slot(const SimOptions& o) {
   if (!o.slot.empty()) {
-    fs::create_directories(o.slot);
-    return fs::absolute(o.slot);
+    fs::create_directories(utf8_path(o.slot));
+    return fs::absolute(utf8_path(o.slot));
   }
   fs::path base = fs::temp_directory_path();
   for (int attempt = 0;; ++attempt) {
@@ -128,7 +145,7 @@ fs::path make_slot(const SimOptions& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> arguments(argv + 1, argv + argc);
+  std::vector<std::string> arguments = platform::program_arguments(argc, argv);
   if (!arguments.empty() && arguments[0] == "-h") {
     std::fputs(kSimUsage, stdout);
     return 0;
@@ -137,12 +154,13 @@ int main(int argc, char** argv) {
   std::optional<SimOptions> parsed = read_sim_options(arguments);
   if (!parsed) return 2;
   SimOptions o = *parsed;
-  if (!fs::is_directory(o.job_dir)) {
+  const fs::path job_dir = utf8_path(o.job_dir);
+  if (!fs::is_directory(job_dir)) {
     std::fprintf(stderr, "corvo-sim: %s is not a directory\n", o.job_dir.c_str());
     return 2;
   }
   if (o.wu_name.empty()) {
-    o.wu_name = fs::absolute(o.job_dir).lexically_normal().filename().string() + "_" +
+    o.wu_name = utf8_text(fs::absolute(job_dir).lexically_normal().filename()) + "_" +
                 std::to_string(platform::current_process_id());
   }
   if (o.quayside.empty()) o.quayside = default_quayside(argv[0]);
@@ -150,7 +168,7 @@ int main(int argc, char** argv) {
   fs::path slot;
   try {
     slot = make_slot(o);
-    fs::copy(o.job_dir, slot, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    copy_job(job_dir, slot);
   } catch (const fs::filesystem_error& error) {
     std::fprintf(stderr, "corvo-sim: can't prepare the slot: %s\n", error.what());
     return 2;
@@ -163,11 +181,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "corvo-sim: can't create the shared block %s\n", block_name.c_str());
     return 2;
   }
-  std::fprintf(stderr, "corvo-sim: slot %s\n", slot.string().c_str());
+  std::fprintf(stderr, "corvo-sim: slot %s\n", utf8_text(slot).c_str());
 
   std::vector<std::string> command{o.quayside};
   command.insert(command.end(), o.job_args.begin(), o.job_args.end());
-  auto child = platform::ChildProcess::start(command, slot.string());
+  auto child = platform::ChildProcess::start(command, utf8_text(slot));
   if (child == nullptr) {
     std::fprintf(stderr, "corvo-sim: can't start %s\n", o.quayside.c_str());
     platform::remove_named_block(block_name);
@@ -207,7 +225,7 @@ int main(int argc, char** argv) {
       pending_control.push_back(o.control_at[next_control++].second);
     }
     if (!o.control_file.empty()) {
-      std::ifstream requests(o.control_file);
+      std::ifstream requests(utf8_path(o.control_file));
       std::string line;
       for (std::size_t index = 0; std::getline(requests, line); ++index) {
         if (index >= file_requests_taken && !requests.eof()) {

@@ -7,13 +7,16 @@
 #include <string>
 #include <vector>
 
-#include <fstream>
+#include <sstream>
 
 #include "driver/command_line.h"
 #include "driver/job_config.h"
+#include "lib/file_util.h"
 #include "lib/init_data.h"
 #include "lib/result_codes.h"
 #include "lib/xml_reader.h"
+#include "platform/files.h"
+#include "platform/process.h"
 #include "toml/reader.h"
 #include "tools/inspect/records_json.h"
 #include "tools/inspect/toml_json.h"
@@ -35,7 +38,7 @@ std::string dump(const nlohmann::ordered_json& json) {
 
 // Opens FILE for a subcommand, or says why not. Exit code 2 when missing.
 std::FILE* open_input(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = platform::open_file_shared(path, "rb");
   if (file == nullptr) std::fprintf(stderr, "quayside-inspect: can't open %s: %s\n", path.c_str(), std::strerror(errno));
   return file;
 }
@@ -86,7 +89,9 @@ int inspect_xml(std::FILE* file) {
 }
 
 int inspect_toml(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::string text;
+  read_whole_file(path, text);
+  std::istringstream in(text);
   ParseOutcome outcome = parse_toml(in);
   if (!outcome.valid()) {
     std::fprintf(stderr, "%s\n", outcome.error.c_str());
@@ -109,30 +114,32 @@ int inspect_job_config(const std::string& path, bool verbose) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && std::strcmp(argv[1], "-h") == 0) {
+  const std::vector<std::string> args = platform::program_arguments(argc, argv);
+  if (args.size() == 1 && args[0] == "-h") {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  if (answer_help_or_version(std::vector<std::string>(argv + 1, argv + argc), "quayside-inspect", kUsage)) return 0;
-  std::string command = argc > 1 ? argv[1] : "";
-  bool verbose = argc == 4 && command == "job-config" && std::strcmp(argv[3], "--verbose") == 0;
-  if (argc != 3 && !verbose) {
+  if (answer_help_or_version(args, "quayside-inspect", kUsage)) return 0;
+  std::string command = !args.empty() ? args[0] : "";
+  bool verbose = args.size() == 3 && command == "job-config" && args[2] == "--verbose";
+  if (args.size() != 2 && !verbose) {
     std::fputs(kUsage, stderr);
     return 2;
   }
-  if (command == "job-config") return inspect_job_config(argv[2], verbose);
+  const std::string& path = args[1];
+  if (command == "job-config") return inspect_job_config(path, verbose);
   if (command == "toml") {
-    if (std::FILE* file = open_input(argv[2])) {
+    if (std::FILE* file = open_input(path)) {
       std::fclose(file);
-      return inspect_toml(argv[2]);
+      return inspect_toml(path);
     }
     return 2;
   }
   if (command != "init-data" && command != "xml") {
-    std::fprintf(stderr, "quayside-inspect: unknown command %s\n%s", argv[1], kUsage);
+    std::fprintf(stderr, "quayside-inspect: unknown command %s\n%s", command.c_str(), kUsage);
     return 2;
   }
-  std::FILE* file = open_input(argv[2]);
+  std::FILE* file = open_input(path);
   if (file == nullptr) return 2;
   int status = command == "init-data" ? inspect_init_data(file) : inspect_xml(file);
   std::fclose(file);

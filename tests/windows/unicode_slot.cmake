@@ -1,0 +1,68 @@
+# A job, its slot and its job.toml under a directory named "Jörg-Ω", run
+# end to end through corvo-sim.exe and quayside.exe with a stand-in for the
+# WSL containers tool; then run again into the slot the first run left, as
+# a client does (the copy must replace what is there, on the same drive).
+# Run with -DQUAYSIDE, -DCORVO_SIM, -DFAKE_WSLC (the built programs) and
+# -DEMULATOR=<wine or empty>.
+set(root "${CMAKE_CURRENT_BINARY_DIR}/unicode-Jörg-Ω")
+file(REMOVE_RECURSE "${root}")
+file(MAKE_DIRECTORY "${root}/job")
+file(WRITE "${root}/job/Dockerfile" "FROM scratch\n")
+file(WRITE "${root}/job/job.toml" "verbose = 1\n")
+file(MAKE_DIRECTORY "${root}/job/data")
+file(WRITE "${root}/job/data/input-Ω.txt" "input\n")
+
+# Windows paths of the files, for the programs under the emulator.
+function(windows_path unix_path out)
+  if(EMULATOR)
+    string(REPLACE "/" "\\" path "${unix_path}")
+    set(${out} "Z:${path}" PARENT_SCOPE)
+  else()
+    set(${out} "${unix_path}" PARENT_SCOPE)
+  endif()
+endfunction()
+get_filename_component(fake_dir "${FAKE_WSLC}" DIRECTORY)
+windows_path("${fake_dir}" fake_dir_w)
+windows_path("${QUAYSIDE}" quayside_w)
+windows_path("${root}/slot" slot_w)
+windows_path("${root}/job" job_w)
+set(ENV{WINEPATH} "${fake_dir_w}")
+set(ENV{PATH} "${fake_dir}:$ENV{PATH}")
+set(ENV{LC_ALL} "C.UTF-8")
+
+foreach(run first second)
+  file(REMOVE "${root}/slot/corvo_finish_called")
+  execute_process(COMMAND ${EMULATOR} "${CORVO_SIM}" --quayside "${quayside_w}" --slot "${slot_w}" --wslc
+                          --timeout 120 --json "${job_w}"
+                  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 200)
+  if(EXISTS "${root}/slot/stderr.txt")
+    file(READ "${root}/slot/stderr.txt" log)
+  else()
+    set(log "(no stderr.txt)")
+  endif()
+  if(NOT status EQUAL 0 OR NOT EXISTS "${root}/slot/corvo_finish_called")
+    message(FATAL_ERROR "${run} run: corvo-sim status ${status}\n${err}\n${out}\n--- stderr.txt\n${log}")
+  endif()
+  file(READ "${root}/slot/corvo_finish_called" finish)
+  if(NOT finish STREQUAL "0\n")
+    message(FATAL_ERROR "${run} run: finish file '${finish}'\n--- stderr.txt\n${log}")
+  endif()
+  foreach(expected "hello from the container in Jörg-Ω" "called corvo_finish(0)")
+    string(FIND "${log}" "${expected}" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "${run} run: stderr.txt lacks '${expected}':\n${log}")
+    endif()
+  endforeach()
+  if(NOT EXISTS "${root}/slot/data/input-Ω.txt")
+    message(FATAL_ERROR "${run} run: the job's files were not copied into the slot")
+  endif()
+endforeach()
+
+# The engine was called in the slot and got the job's names whole.
+file(READ "${root}/slot/fake_wslc.log" calls)
+foreach(expected "build|" "create|--name|" "start|" "logs|" "rm|")
+  string(FIND "${calls}" "${expected}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "the engine was not called with '${expected}':\n${calls}")
+  endif()
+endforeach()
