@@ -1,5 +1,6 @@
 // What this test binary does when a test starts it as a child process.
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -70,6 +71,15 @@ int run_child_role(int argc, char** argv) {
   if (argc == 1 && is(argv[0], "crash")) {
     platform::install_crash_handlers();
     std::raise(SIGSEGV);
+    return 0;
+  }
+  // "access-violation": a write to an address no process may use, after the
+  // crash handlers are installed (not null: some emulators map page 0; read
+  // back from a volatile, so the compiler can't put a trap of its own there).
+  if (argc == 1 && is(argv[0], "access-violation")) {
+    platform::install_crash_handlers();
+    std::uintptr_t volatile nowhere = std::uintptr_t{1} << (sizeof(void*) * 8 - 1);
+    *reinterpret_cast<int*>(nowhere) = 1;
     return 0;
   }
   // "echo-lines": copies each line of standard input to standard output

@@ -46,7 +46,7 @@ constexpr int kPointerDigits = sizeof(void*) * 2;
 // the module's base: with address randomisation, the absolute address
 // alone tells nothing.
 void write_address(ReportLine& line, const void* address) {
-  line.text("  ").hex(reinterpret_cast<unsigned long long>(address), kPointerDigits);
+  line.hex(reinterpret_cast<unsigned long long>(address), kPointerDigits);
   HMODULE module = nullptr;
   if (::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                            static_cast<LPCWSTR>(address), &module)) {
@@ -72,7 +72,7 @@ void write_backtrace() {
   USHORT count = ::CaptureStackBackTrace(0, 62, frames, nullptr);
   ReportLine line;
   line.text("Stack trace:\n").write();
-  for (USHORT i = 0; i < count; ++i) write_address(line, frames[i]);
+  for (USHORT i = 0; i < count; ++i) write_address(line.text("  "), frames[i]);
 }
 
 [[noreturn]] void end_after_report(unsigned code) {
@@ -85,7 +85,7 @@ LONG WINAPI unhandled_exception(EXCEPTION_POINTERS* pointers) {
   const EXCEPTION_RECORD* record = pointers->ExceptionRecord;
   ReportLine line;
   line.text("Unhandled Exception Detected...\n").write();
-  line.text("Reason: ").hex(record->ExceptionCode, 8).text(" at address").write();
+  line.text("Reason: ").hex(record->ExceptionCode, 8).text(" at address ");
   write_address(line, record->ExceptionAddress);
   write_backtrace();
   end_after_report(record->ExceptionCode);
