@@ -2,7 +2,7 @@
 
 const WSL_DISTRO_DESC* choose_distro(const WSL_DISTRO_LIST& list) {
   for (const auto& distro : list.distros) {
-    if (distro.distro_name == "corvo-tavi-runner") return &distro;
+    if (distro.distro_name == kRunnerDistro) return &distro;
   }
   for (const auto& distro : list.distros) {
     if (!distro.disallowed && !distro.docker_version.empty()) return &distro;

@@ -1,6 +1,9 @@
 // Which WSL distro carries the job's engine.
 #pragma once
 
+// The distro the client installs for container jobs.
+inline constexpr char kRunnerDistro[] = "corvo-tavi-runner";
+
 #include "lib/wsl_distro.h"
 
 // The runner distro "corvo-tavi-runner" if listed (whatever its other

@@ -11,7 +11,6 @@
 
 int DOCKER_CONN::init(const WSL_DISTRO_DESC& distro) {
   engine = static_cast<ENGINE_TYPE>(distro.docker_type);
-  program = engine_program_name(engine);
   distro_ = distro;
   if (engine != ENGINE_DOCKER && engine != ENGINE_PODMAN) {
     std::fprintf(stderr, "DOCKER_CONN::init(): bad docker type %d\n", distro.docker_type);
@@ -29,7 +28,6 @@ int DOCKER_CONN::start_shell() {
 
 int DOCKER_CONN::init_wslc() {
   engine = ENGINE_WSLC;
-  program = engine_program_name(ENGINE_WSLC);
   return 0;
 }
 
@@ -72,7 +70,7 @@ int DOCKER_CONN::run_engine_command(const EngineCommand& command, std::vector<st
 
 int DOCKER_CONN::stream_engine_command(const EngineCommand& command, const OutputSink& sink, bool show,
                                        int& exit_status) {
-  const char* name = program != nullptr ? program : engine_program_name(engine);
+  const char* name = engine_program_name(engine);
   std::string text = render_posix(command);
   if (show) {
     std::fprintf(stderr, "running docker command: %s\n", text.c_str());

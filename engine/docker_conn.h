@@ -16,7 +16,6 @@
 
 struct DOCKER_CONN final : EngineRunner {
   ENGINE_TYPE engine = ENGINE_UNKNOWN;
-  const char* program = nullptr;  // constant text of engine_program_name
   WSL_CMD shell;                  // the shell path only
   double reply_limit = 600;       // seconds of silence before a reply is given up
 

@@ -67,7 +67,7 @@ TEST_F(DirectPathTest, RunsProgramWithTheCommandAndJoinsStandardError) {
   DOCKER_CONN connection;
   ASSERT_EQ(connection.init_wslc(), 0);
   EXPECT_EQ(connection.engine, ENGINE_WSLC);
-  EXPECT_STREQ(connection.program, "wslc.exe");
+  EXPECT_STREQ(connection.dialect().program(), "wslc.exe");
   Lines lines;
   StderrCapture log;
   EXPECT_EQ(connection.run_engine_command(EngineCommand{"images"}, lines, true), 0);

@@ -118,11 +118,11 @@ TEST(DockerConn, InitChoosesByEngineType) {
   EXPECT_EQ(connection.init(distro), -1);
   EXPECT_EQ(log.text(), "DOCKER_CONN::init(): bad docker type 3\n");
   EXPECT_EQ(connection.engine, ENGINE_WSLC);
-  EXPECT_STREQ(connection.program, "wslc.exe");
+  EXPECT_STREQ(connection.dialect().program(), "wslc.exe");
   distro.docker_type = ENGINE_DOCKER;
   DOCKER_CONN docker;
   EXPECT_EQ(docker.init(distro), 0);
-  EXPECT_STREQ(docker.program, "docker");
+  EXPECT_STREQ(docker.dialect().program(), "docker");
 }
 
 TEST(WslInit, EngineChoice) {

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <vector>
 
+#include "engine/distro_choice.h"
 #include "lib/result_codes.h"
 
 int WSL_CMD::prepare_pipes(std::string& error_text) {
@@ -23,7 +24,7 @@ int WSL_CMD::launch(const std::string& distro_name, const std::string& command, 
 
 std::vector<std::string> podman_shell_arguments(const WSL_DISTRO_DESC& distro) {
   std::vector<std::string> argv{"wsl", "-d", distro.distro_name};
-  bool plain_user = distro.distro_name == "corvo-tavi-runner" && distro.distro_version < 4;
+  bool plain_user = distro.distro_name == kRunnerDistro && distro.distro_version < 4;
   if (!plain_user) argv.insert(argv.end(), {"-u", "root"});
   return argv;
 }
@@ -66,22 +67,4 @@ int read_until(platform::PipedProcess& process, const ReplyLimits& limits,
     last_byte = now();
     if (consume(std::string_view(chunk.data(), static_cast<std::size_t>(count)))) return 0;
   }
-}
-
-int read_from_pipe(platform::PipedProcess& process, std::string& reply, double timeout, const char* marker,
-                   const std::function<double()>& now) {
-  reply.clear();
-  std::string_view wanted = marker != nullptr ? marker : "";
-  return read_until(
-      process, ReplyLimits{timeout, 0, nullptr},
-      [&](std::string_view bytes) {
-        // Only the new bytes, and a marker's length before them, can hold a
-        // marker not seen yet.
-        std::size_t from = reply.size() >= wanted.size() ? reply.size() - wanted.size() + 1 : 0;
-        if (wanted.empty()) from = 0;
-        reply.append(bytes);
-        return marker != nullptr && reply.size() >= wanted.size() &&
-               (wanted.empty() || reply.find(wanted, from) != std::string::npos);
-      },
-      now);
 }

@@ -55,7 +55,3 @@ int read_until(platform::PipedProcess& process, const ReplyLimits& limits,
                const std::function<bool(std::string_view)>& consume,
                const std::function<double()>& now = steady_seconds);
 
-// read_until the reply holds marker (any output when it is empty; with no
-// marker, until the end). The reply is kept whole, as bytes.
-int read_from_pipe(platform::PipedProcess& process, std::string& reply, double timeout, const char* marker,
-                   const std::function<double()>& now = steady_seconds);

@@ -10,7 +10,7 @@ int wsl_init(const INIT_DATA& init_data, bool standalone, DOCKER_CONN& connectio
   const WSL_DISTRO_DESC* chosen = &runner;
   if (standalone) {
     runner.clear();
-    runner.distro_name = "corvo-tavi-runner";
+    runner.distro_name = kRunnerDistro;
     runner.docker_type = ENGINE_PODMAN;
     runner.distro_version = 4;
   } else {
@@ -21,6 +21,5 @@ int wsl_init(const INIT_DATA& init_data, bool standalone, DOCKER_CONN& connectio
     }
   }
   std::fprintf(stderr, "Using WSL distro %s\n", chosen->distro_name.c_str());
-  connection.engine = static_cast<ENGINE_TYPE>(chosen->docker_type);
   return connection.init(*chosen);
 }

@@ -42,4 +42,3 @@ void corvo_finish(int status) { client_runtime().finish(status); }
 
 void corvo_temporary_exit(int delay, const char* reason) { client_runtime().temporary_exit(delay, reason); }
 
-void corvo_end_process(int status) { client_runtime().end_process(status); }

@@ -78,7 +78,3 @@ int corvo_open_sporadic_files(const char* directory);
 // Asks the client to start the job again after delay seconds (the reason
 // is shown to the volunteer) and ends the process with 0.
 [[noreturn]] void corvo_temporary_exit(int delay, const char* reason);
-
-// The common end of the process: releases the slot, stops diagnostics,
-// flushes and ends at once with the status.
-[[noreturn]] void corvo_end_process(int status);

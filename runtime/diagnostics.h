@@ -7,6 +7,7 @@
 #include <string>
 
 constexpr int DIAG_DUMP_STACKS = 0x1;
+constexpr int DIAG_UNUSED_BITS = 0x2 | 0x4 | 0x200;  // accepted, without effect
 constexpr int DIAG_KEEP_OLD_STDERR = 0x8;
 constexpr int DIAG_KEEP_OLD_STDOUT = 0x10;
 constexpr int DIAG_STDERR_APPEND = 0x20;
@@ -15,6 +16,12 @@ constexpr int DIAG_STDERR_TRUNCATE = 0x80;
 constexpr int DIAG_STDOUT_TRUNCATE = 0x100;
 constexpr int DIAG_CLIENT_JOB = 0x1000;
 constexpr int DIAG_USER_LOG_DIR = 0x2000;
+
+// What the runtime asks for when the job has not set the facility up:
+// call stacks in crash reports, standard error appended to stderr.txt.
+// The unused bits are kept, as every runtime has always sent them.
+constexpr int DIAG_RUNTIME_FLAGS = DIAG_DUMP_STACKS | DIAG_STDERR_APPEND | DIAG_UNUSED_BITS;
+static_assert(DIAG_RUNTIME_FLAGS == 0x227);
 
 struct DIAGNOSTICS {
   bool set_up = false;

@@ -11,8 +11,7 @@
 
 void ClientRuntime::finish(int exit_status) {
   fraction_done = 1.0;
-  char buffer[256];
-  std::fprintf(stderr, "%s called corvo_finish(%d)\n", log_prefix(buffer, sizeof buffer), exit_status);
+  std::fprintf(stderr, "%s called corvo_finish(%d)\n", log_prefix(), exit_status);
   finishing = true;
   if (!standalone) {
     // Gives the timer thread its last turn, then makes sure it does nothing.
@@ -26,8 +25,7 @@ void ClientRuntime::finish(int exit_status) {
 }
 
 void ClientRuntime::temporary_exit(int delay, const char* reason) {
-  char buffer[256];
-  std::fprintf(stderr, "%s temporary exit for %d s: %s\n", log_prefix(buffer, sizeof buffer), delay, reason);
+  std::fprintf(stderr, "%s temporary exit for %d s: %s\n", log_prefix(), delay, reason);
   write_status_file("corvo_temporary_exit", std::to_string(delay) + "\n" + reason + "\n");
   end_process(0);
 }
@@ -35,8 +33,8 @@ void ClientRuntime::temporary_exit(int delay, const char* reason) {
 int ClientRuntime::write_status_file(const char* name, const std::string& text) {
   int error = platform::replace_file_with(name, std::string(name) + ".tmp", text);
   if (error != 0) {
-    char buffer[256], message[512];
-    std::fprintf(stderr, "%s can't write %s: %s\n", log_prefix(buffer, sizeof buffer), name,
+    char message[512];
+    std::fprintf(stderr, "%s can't write %s: %s\n", log_prefix(), name,
                  system_error_text(error, message, sizeof message));
   }
   return error;

@@ -30,3 +30,8 @@ char* log_prefix(char* buffer, std::size_t len) {
   if (length < 0 || static_cast<std::size_t>(length) > len) copy_bounded(buffer, "sprintf() failed", len);
   return buffer;
 }
+
+const char* log_prefix() {
+  thread_local char buffer[256];
+  return log_prefix(buffer, sizeof buffer);
+}

@@ -8,3 +8,7 @@
 // returns buffer. When the clock or the formatting fails, the buffer holds
 // the name of the failed step instead, such as "localtime() failed".
 char* log_prefix(char* buffer, std::size_t len);
+
+// The prefix now, in a buffer of the calling thread's own (256 bytes),
+// good until that thread's next call.
+const char* log_prefix();

@@ -22,11 +22,6 @@ namespace {
 constexpr const char* kLockFile = "corvo_lockfile";
 constexpr double kLockRetrySeconds = 35;
 
-const char* prefix() {
-  thread_local char buffer[256];
-  return log_prefix(buffer, sizeof buffer);
-}
-
 // Every descendant of root, each once, found through the parent links.
 std::vector<int> descendants_of(int root) {
   std::vector<platform::ProcessEntry> table = platform::process_table();
@@ -64,7 +59,7 @@ CLIENT_STATUS CLIENT_STATUS_CELLS::copy() const {
 int ClientRuntime::startup(const RUNTIME_OPTIONS& startup_options) {
   options = startup_options;
   if (!diagnostics().set_up) {
-    int result = setup_diagnostics(0x227 | DIAG_CLIENT_JOB, "stdout", "stderr");
+    int result = setup_diagnostics(DIAG_RUNTIME_FLAGS | DIAG_CLIENT_JOB, "stdout", "stderr");
     if (result != 0) return result;
   }
   status.client_lost = 0;
@@ -79,7 +74,7 @@ int ClientRuntime::startup(const RUNTIME_OPTIONS& startup_options) {
     std::string name = std::string("shm_") + init_data.comm_obj_name;
     shm = attach_shared_memory(name.substr(0, 255));
     if (shm == nullptr) {
-      std::fprintf(stderr, "%s Can't set up shared mem: %d. Will run in standalone mode.\n", prefix(), -1);
+      std::fprintf(stderr, "%s Can't set up shared mem: %d. Will run in standalone mode.\n", log_prefix(), -1);
       standalone = true;
     }
   }
@@ -100,14 +95,14 @@ int ClientRuntime::startup(const RUNTIME_OPTIONS& startup_options) {
 void ClientRuntime::take_slot_lock() {
   int refused = slot_lock.acquire(kLockFile);
   if (refused == 0) return;
-  std::fprintf(stderr, "%s Can't acquire lockfile (%d) - waiting %ds\n", prefix(), refused,
+  std::fprintf(stderr, "%s Can't acquire lockfile (%d) - waiting %ds\n", log_prefix(), refused,
                static_cast<int>(kLockRetrySeconds));
   clock.pause(kLockRetrySeconds);
   refused = slot_lock.acquire(kLockFile);
   if (refused == 0) return;
-  std::fprintf(stderr, "%s Can't acquire lockfile (%d) - exiting\n", prefix(), refused);
+  std::fprintf(stderr, "%s Can't acquire lockfile (%d) - exiting\n", log_prefix(), refused);
   char text[512];
-  std::fprintf(stderr, "%s Error: %s\n", prefix(), system_error_text(refused, text, sizeof text));
+  std::fprintf(stderr, "%s Error: %s\n", log_prefix(), system_error_text(refused, text, sizeof text));
   // Ask the client to try again later. Even when the file can't be made,
   // running beside the other instance would have both drive one container,
   // so the process ends either way.
@@ -121,13 +116,13 @@ int ClientRuntime::load_init_data() {
   init_data.reset();
   std::FILE* file = path_exists("init_data.xml") ? open_file_retry("init_data.xml", "r", clock) : nullptr;
   if (file == nullptr) {
-    std::fprintf(stderr, "%s Can't open init data file - running in standalone mode\n", prefix());
+    std::fprintf(stderr, "%s Can't open init data file - running in standalone mode\n", log_prefix());
     return RC_FOPEN_FAILED;
   }
   int result = parse_init_data_file(file, init_data);
   std::fclose(file);
   if (result != 0) {
-    std::fprintf(stderr, "%s Can't parse init data file - running in standalone mode\n", prefix());
+    std::fprintf(stderr, "%s Can't parse init data file - running in standalone mode\n", log_prefix());
     return result;
   }
   return 0;
@@ -146,7 +141,7 @@ int ClientRuntime::start_timer_thread() {
     });
     timer.detach();  // runs until the process ends
   } catch (const std::system_error& failure) {
-    std::fprintf(stderr, "%s start_timer_thread(): CreateThread() failed, errno %d\n", prefix(),
+    std::fprintf(stderr, "%s start_timer_thread(): CreateThread() failed, errno %d\n", log_prefix(),
                  failure.code().value());
     return failure.code().value() != 0 ? failure.code().value() : -1;
   }

@@ -160,11 +160,10 @@ void ClientRuntime::check_client() {
 }
 
 void ClientRuntime::client_lost_now() {
-  char buffer[256];
-  std::fprintf(stderr, "%s%s", log_prefix(buffer, sizeof buffer),
+  std::fprintf(stderr, "%s%s", log_prefix(),
                init_data.client_pid != 0 ? " CORVO client no longer exists - exiting\n"
                                          : " No heartbeat from client for 30 sec - exiting\n");
-  std::fprintf(stderr, "%s timer handler: client dead, exiting\n", log_prefix(buffer, sizeof buffer));
+  std::fprintf(stderr, "%s timer handler: client dead, exiting\n", log_prefix());
   if (options.act_directly) {
     if (status.is_suspended.load() == 1) resume_job_threads();
     end_process(0);

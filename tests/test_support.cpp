@@ -5,6 +5,7 @@
 #include <random>
 #include <sstream>
 
+#include "engine/wsl_cmd.h"
 #include "platform/process.h"
 #include "platform/streams.h"
 
@@ -105,4 +106,22 @@ std::string StderrCapture::text() {
   std::string captured = read_file(file_);
   std::filesystem::remove(file_);
   return captured;
+}
+
+int read_from_pipe(platform::PipedProcess& process, std::string& reply, double timeout, const char* marker,
+                   const std::function<double()>& now) {
+  reply.clear();
+  std::string_view wanted = marker != nullptr ? marker : "";
+  return read_until(
+      process, ReplyLimits{timeout, 0, nullptr},
+      [&](std::string_view bytes) {
+        // Only the new bytes, and a marker's length before them, can hold a
+        // marker not seen yet.
+        std::size_t from = reply.size() >= wanted.size() ? reply.size() - wanted.size() + 1 : 0;
+        if (wanted.empty()) from = 0;
+        reply.append(bytes);
+        return marker != nullptr && reply.size() >= wanted.size() &&
+               (wanted.empty() || reply.find(wanted, from) != std::string::npos);
+      },
+      now);
 }

@@ -11,6 +11,8 @@
 #include "driver/job.h"
 #include "engine/engine_runner.h"
 #include "lib/clock.h"
+#include "engine/wsl_cmd.h"
+#include "platform/piped_process.h"
 
 // A clock whose pauses only move its time forward.
 class FakeClock final : public Clock {
@@ -175,3 +177,9 @@ class StderrCapture {
 
 // The path of this test binary, for tests that run it again as a child.
 const std::string& test_binary_path();
+
+// read_until the reply holds marker (any output when it is empty; with no
+// marker, until the end), with timeout seconds of silence at most. The
+// reply is kept whole, as bytes.
+int read_from_pipe(platform::PipedProcess& process, std::string& reply, double timeout, const char* marker,
+                   const std::function<double()>& now = steady_seconds);
