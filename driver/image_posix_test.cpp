@@ -142,8 +142,7 @@ TEST_F(ImageTest, LostConnectivityWaitsAndRetries) {
 TEST_F(ImageTest, BuildWaitsForTheHeartbeatAndASuspendedNetwork) {
   job.config.verbose = 2;
   runtime.heartbeat = false;
-  CLIENT_STATUS suspended;
-  suspended.network_suspended = 1;
+  const CLIENT_STATUS suspended{.network_suspended = 1};
   struct HeartbeatClock : Clock {
     FakeRuntime* runtime;
     FakeClock* inner;

@@ -184,8 +184,7 @@ TEST_F(MainLoopTest, TimeSpentPausedIsNotCredited) {
   podman.reply("ps", {"x Exited (0) now corvo__proj__res_1\n"});
   for (int i = 0; i < 2; ++i) podman.reply("stats", {"100.00% 10MB / 1GB\n"});
   // Running until second 6, paused until second 11, running again.
-  CLIENT_STATUS running, suspended;
-  suspended.is_suspended = 1;
+  const CLIENT_STATUS running, suspended{.is_suspended = 1};
   for (int i = 0; i < 5; ++i) runtime.statuses.push_back(running);
   for (int i = 0; i < 5; ++i) runtime.statuses.push_back(suspended);
   JobEnded end = run_to_end();
@@ -237,10 +236,7 @@ TEST_F(MainLoopTest, AnEngineGoneForGoodLeavesTheContainerForALaterRun) {
 
 TEST_F(MainLoopTest, SuspendPausesOnceAndResumeUnpausesWithoutReports) {
   job.config.verbose = 0;
-  CLIENT_STATUS running, suspended;
-  suspended.is_suspended = 1;
-  CLIENT_STATUS quitting;
-  quitting.quit_asked = 1;
+  const CLIENT_STATUS running, suspended{.is_suspended = 1}, quitting{.quit_asked = 1};
   // Tick 0 runs, then ten suspended seconds, then resume, then quit.
   runtime.statuses = {running};
   for (int i = 0; i < 10; ++i) runtime.statuses.push_back(suspended);
@@ -284,11 +280,11 @@ TEST_F(ClientControlTest, RequestsInOrderOfPrecedence) {
     Lines commands;
     std::string log;
   } cases[] = {
-      {"lost beats quit", {1, 1, 1, 0, 1}, {"pause corvo__proj__res_1"},
+      {"lost beats quit", {.client_lost = 1, .is_suspended = 1, .quit_asked = 1, .abort_asked = 1}, {"pause corvo__proj__res_1"},
        "no heartbeat from client - pausing and exiting\n"},
-      {"quit beats abort", {0, 1, 1, 0, 1}, {"pause corvo__proj__res_1"},
+      {"quit beats abort", {.is_suspended = 1, .quit_asked = 1, .abort_asked = 1}, {"pause corvo__proj__res_1"},
        "got quit request from client - pausing container\n"},
-      {"abort beats suspend", {0, 1, 0, 0, 1}, concat({"kill corvo__proj__res_1"}, kCleanup),
+      {"abort beats suspend", {.is_suspended = 1, .abort_asked = 1}, concat({"kill corvo__proj__res_1"}, kCleanup),
        "got abort request from client\nstderr from container:\nstderr end\n"},
   };
   for (const auto& c : cases) {

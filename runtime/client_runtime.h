@@ -27,16 +27,11 @@
 
 // The client status as the timer thread keeps it: each field one atomic.
 struct CLIENT_STATUS_CELLS {
-  std::atomic<std::int32_t> client_lost{0};
-  std::atomic<std::int32_t> is_suspended{0};
-  std::atomic<std::int32_t> quit_asked{0};
-  std::atomic<std::int32_t> reread_asked{0};
-  std::atomic<std::int32_t> abort_asked{0};
-  std::atomic<double> wss{0};
-  std::atomic<double> max_wss{0};
-  std::atomic<std::int32_t> network_suspended{0};
-  std::atomic<std::int32_t> sporadic_ca{0};
+#define CLIENT_STATUS_CELL(type, name) std::atomic<type> name{0};
+  CLIENT_STATUS_FIELDS(CLIENT_STATUS_CELL)
+#undef CLIENT_STATUS_CELL
 
+  // Each field as it is now (not one moment for all).
   CLIENT_STATUS copy() const;
 };
 

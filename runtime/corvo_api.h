@@ -20,16 +20,23 @@ struct RUNTIME_OPTIONS {
 };
 
 // What the client has asked and told, as the runtime sees it.
+// The fields are listed once, here, as FIELD(type, name); the runtime's
+// own copy, one atomic a field, is made from the same list.
+#define CLIENT_STATUS_FIELDS(FIELD)   \
+  FIELD(std::int32_t, client_lost)    \
+  FIELD(std::int32_t, is_suspended)   \
+  FIELD(std::int32_t, quit_asked)     \
+  FIELD(std::int32_t, reread_asked)   \
+  FIELD(std::int32_t, abort_asked)    \
+  FIELD(double, wss)                  \
+  FIELD(double, max_wss)              \
+  FIELD(std::int32_t, network_suspended) \
+  FIELD(std::int32_t, sporadic_ca)
+
 struct CLIENT_STATUS {
-  std::int32_t client_lost = 0;
-  std::int32_t is_suspended = 0;
-  std::int32_t quit_asked = 0;
-  std::int32_t reread_asked = 0;
-  std::int32_t abort_asked = 0;
-  double wss = 0;
-  double max_wss = 0;
-  std::int32_t network_suspended = 0;
-  std::int32_t sporadic_ca = 0;
+#define CLIENT_STATUS_MEMBER(type, name) type name = 0;
+  CLIENT_STATUS_FIELDS(CLIENT_STATUS_MEMBER)
+#undef CLIENT_STATUS_MEMBER
 };
 
 // Starts the runtime. Returns 0 or a failure code.

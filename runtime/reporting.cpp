@@ -43,12 +43,8 @@ int ClientRuntime::send_progress_ext(double cpu_time, double checkpoint_cpu_time
 }
 
 int ClientRuntime::send_progress(double cpu_time, double checkpoint_cpu_time, double fraction) {
-  if (standalone) return 0;
-  char message[kMessageSize];
-  progress_head(message, cpu_time, checkpoint_cpu_time, fraction);
-  if (int ac = ac_state.load(); ac != 0) append_element(message, "<sporadic_ac>%d</sporadic_ac>\n", ac);
-  if (want_network.load() != 0) append_element(message, "%s", "<want_network>1</want_network>\n");
-  return channel_send(shm->status_out, message) ? 0 : RC_WRITE_FAILED;
+  // The same message without the other process and the memory.
+  return send_progress_ext(cpu_time, checkpoint_cpu_time, fraction, 0, 0);
 }
 
 void ClientRuntime::send_timer_status() {

@@ -44,15 +44,9 @@ std::vector<int> descendants_of(int root) {
 
 CLIENT_STATUS CLIENT_STATUS_CELLS::copy() const {
   CLIENT_STATUS out;
-  out.client_lost = client_lost.load(std::memory_order_relaxed);
-  out.is_suspended = is_suspended.load(std::memory_order_relaxed);
-  out.quit_asked = quit_asked.load(std::memory_order_relaxed);
-  out.reread_asked = reread_asked.load(std::memory_order_relaxed);
-  out.abort_asked = abort_asked.load(std::memory_order_relaxed);
-  out.wss = wss.load(std::memory_order_relaxed);
-  out.max_wss = max_wss.load(std::memory_order_relaxed);
-  out.network_suspended = network_suspended.load(std::memory_order_relaxed);
-  out.sporadic_ca = sporadic_ca.load(std::memory_order_relaxed);
+#define CLIENT_STATUS_COPY(type, name) out.name = name.load(std::memory_order_relaxed);
+  CLIENT_STATUS_FIELDS(CLIENT_STATUS_COPY)
+#undef CLIENT_STATUS_COPY
   return out;
 }
 
