@@ -43,18 +43,18 @@ void prepare_job(JOB& job) {
     std::fputs("can't parse config file\n", stderr);
     job.runtime->exit(1);
   }
-  job.standalone = corvo_standalone() != 0;
+  job.standalone = job.runtime->standalone();
   if (job.standalone) {
     job.config.verbose = 1;
     job.job_image = "corvo";
     job.job_container = "corvo";
     job.project_name = "project";
-    corvo_load_init_data();
-    corvo_copy_init_data(job.init_data);
+    job.runtime->load_init_data();
+    job.runtime->copy_init_data(job.init_data);
     job.init_data.ncpus = 1.0;
     job.init_data.wu_cpu_time = 0.0;
   } else {
-    corvo_copy_init_data(job.init_data);
+    job.runtime->copy_init_data(job.init_data);
     const std::string dir = job.init_data.project_dir;
     std::size_t slash = dir.rfind('/');
     job.project_name = slash == std::string::npos ? dir : dir.substr(slash + 1);
@@ -73,7 +73,7 @@ void prepare_job(JOB& job) {
   }
   if (job.verbose() != 0) print_config(job.config);
   if (job.sporadic) {
-    int result = corvo_open_sporadic_files(".");
+    int result = job.runtime->open_sporadic_files(".");
     if (result != 0) {
       std::fputs("can't create sporadic files\n", stderr);
       clean_up_and_finish(job, result);

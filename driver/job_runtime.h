@@ -1,5 +1,6 @@
-// What the job driver needs of the client runtime once it has started: the
-// client's requests, progress reports, and the two ways a job ends. An
+// What the job driver needs of the client runtime once it has started:
+// whether a client is there and its init data, the client's requests,
+// progress reports, the sporadic files, and the ways a job ends. An
 // interface so that tests can fake the client and catch the ends.
 #pragma once
 
@@ -10,6 +11,15 @@
 class JobRuntime {
  public:
   virtual ~JobRuntime() = default;
+
+  // True when no client is attached.
+  virtual bool standalone() = 0;
+  // The client's init data; without a client, what the slot's
+  // init_data.xml holds, if anything.
+  virtual void copy_init_data(INIT_DATA& data) = 0;
+  virtual void load_init_data() = 0;
+  // Opens the sporadic job's state files in directory. 0 or a result code.
+  virtual int open_sporadic_files(const char* directory) = 0;
 
   virtual CLIENT_STATUS client_status() = 0;
   virtual bool heartbeat_seen() = 0;

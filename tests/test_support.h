@@ -10,8 +10,8 @@
 
 #include "driver/job.h"
 #include "engine/engine_runner.h"
-#include "lib/clock.h"
 #include "engine/wsl_cmd.h"
+#include "lib/clock.h"
 #include "platform/piped_process.h"
 
 // A clock whose pauses only move its time forward.
@@ -87,6 +87,13 @@ struct JobEnded {
 
 class FakeRuntime final : public JobRuntime {
  public:
+  bool standalone() override { return is_standalone; }
+  void copy_init_data(INIT_DATA& data) override { data = init_data; }
+  void load_init_data() override { ++init_data_loads; }
+  int open_sporadic_files(const char* directory) override {
+    sporadic_dir = directory;
+    return sporadic_result;
+  }
   CLIENT_STATUS client_status() override {
     if (statuses.empty()) return status;
     CLIENT_STATUS next = statuses.front();
@@ -116,6 +123,11 @@ class FakeRuntime final : public JobRuntime {
   struct Progress {
     double cpu_time, fraction_done, wss;
   };
+  bool is_standalone = false;
+  INIT_DATA init_data;
+  int init_data_loads = 0;
+  std::string sporadic_dir;  // where the sporadic files were opened
+  int sporadic_result = 0;
   CLIENT_STATUS status;                 // returned once the queue is empty
   std::deque<CLIENT_STATUS> statuses;   // returned one per call first
   bool heartbeat = true;
