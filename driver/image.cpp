@@ -6,7 +6,7 @@
 #include "driver/container_op.h"
 #include "lib/result_codes.h"
 #include "platform/build_mutex.h"
-#include "platform/network_test.h"
+#include "platform/network_probe.h"
 #include "platform/program_run.h"
 
 int image_exists(JOB& job, bool& exists) {

@@ -29,16 +29,4 @@ class ChildProcess {
   virtual void kill() = 0;
 };
 
-// Creates the named shared-memory block (removing a stale one of the same
-// name first) and maps size bytes of it, zeroed. Null on failure.
-void* create_named_block(const std::string& name, std::size_t size);
-
-// Removes the name of a block made by create_named_block.
-void remove_named_block(const std::string& name);
-
-// Makes the first interrupt (Ctrl-C) only set a flag that
-// interrupt_requested() reports.
-void catch_interrupts();
-bool interrupt_requested();
-
 }  // namespace platform

@@ -10,6 +10,7 @@
 #include "platform/child_process.h"
 #include "platform/piped_process.h"
 #include "platform/process.h"
+#include "platform/shared_block.h"
 #include "platform/socket.h"
 #include "runtime/shared_channels.h"
 #include "test_support.h"

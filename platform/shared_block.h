@@ -1,5 +1,5 @@
-// The client's named shared-memory block. The job only opens a block the
-// client made; it never creates one. Once attached, the block stays mapped
+// Named shared-memory blocks: the client's, which the job only opens, and
+// the one the client simulator makes for it. An attached block stays mapped
 // until the process ends.
 #pragma once
 
@@ -13,5 +13,12 @@ namespace platform {
 // writing. Returns the address, or null when it can't be opened or mapped
 // or is smaller than size.
 void* attach_named_block(const std::string& name, std::size_t size);
+
+// Creates the named shared-memory block (removing a stale one of the same
+// name first) and maps size bytes of it, zeroed. Null on failure.
+void* create_named_block(const std::string& name, std::size_t size);
+
+// Removes the name of a block made by create_named_block.
+void remove_named_block(const std::string& name);
 
 }  // namespace platform

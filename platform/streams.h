@@ -24,13 +24,4 @@ void stop_terminal_copy();
 // standard error writes nowhere afterwards.
 void finish_standard_error();
 
-// Sends standard error into a new file until restore_standard_error, for
-// tests that compare what the code under test prints. Returns a token for
-// the restore.
-int capture_standard_error(const std::string& path);
-void restore_standard_error(int token);
-
-// The client's installation directory from the system's settings, or empty.
-std::string client_install_dir();
-
 }  // namespace platform

@@ -9,6 +9,7 @@
 #include "lib/file_util.h"
 #include "lib/result_codes.h"
 #include "lib/xml_scan.h"
+#include "platform/client_install.h"
 #include "platform/crash_report.h"
 #include "platform/environment.h"
 #include "platform/streams.h"

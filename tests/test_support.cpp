@@ -7,7 +7,7 @@
 
 #include "engine/wsl_cmd.h"
 #include "platform/process.h"
-#include "platform/streams.h"
+#include "platform/stderr_capture.h"
 
 int FakeRunner::run_engine_command(const EngineCommand& engine_command, std::vector<std::string>& lines, bool show,
                                    int& exit_status) {

@@ -64,9 +64,6 @@ class PosixChildProcess final : public ChildProcess {
   int exit_code_ = 0;
 };
 
-std::atomic<bool> interrupted{false};
-
-void on_interrupt(int) { interrupted.store(true); }
 
 }  // namespace
 
@@ -98,27 +95,6 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const std::vector<std::string>
   return std::make_unique<PosixChildProcess>(pid);
 }
 
-void* create_named_block(const std::string& name, std::size_t size) {
-  std::string object = "/" + name;
-  ::shm_unlink(object.c_str());
-  unique_fd fd(::shm_open(object.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-  if (!fd.valid() || ::ftruncate(fd.get(), static_cast<off_t>(size)) != 0) return nullptr;
-  void* address = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd.get(), 0);
-  if (address == MAP_FAILED) return nullptr;
-  std::memset(address, 0, size);
-  return address;
-}
 
-void remove_named_block(const std::string& name) { ::shm_unlink(("/" + name).c_str()); }
-
-void catch_interrupts() {
-  struct sigaction action{};
-  action.sa_handler = on_interrupt;
-  sigemptyset(&action.sa_mask);
-  ::sigaction(SIGINT, &action, nullptr);
-  ::sigaction(SIGTERM, &action, nullptr);
-}
-
-bool interrupt_requested() { return interrupted.load(); }
 
 }  // namespace platform

@@ -44,14 +44,6 @@ class WindowsChildProcess final : public ChildProcess {
   int pid_;
 };
 
-std::mutex blocks_mutex;
-std::map<std::string, HANDLE> blocks;  // made by create_named_block
-std::atomic<bool> interrupted{false};
-
-BOOL WINAPI on_control(DWORD) {
-  interrupted.store(true);
-  return TRUE;
-}
 
 }  // namespace
 
@@ -66,30 +58,6 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const std::vector<std::string>
   return std::make_unique<WindowsChildProcess>(info);
 }
 
-void* create_named_block(const std::string& name, std::size_t size) {
-  HANDLE mapping = ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, static_cast<DWORD>(size),
-                                        to_wide_string(name).c_str());
-  if (mapping == nullptr) return nullptr;
-  void* view = ::MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, size);
-  if (view == nullptr) {
-    ::CloseHandle(mapping);
-    return nullptr;
-  }
-  std::lock_guard<std::mutex> hold(blocks_mutex);
-  blocks[name] = mapping;
-  return view;
-}
 
-void remove_named_block(const std::string& name) {
-  std::lock_guard<std::mutex> hold(blocks_mutex);
-  auto found = blocks.find(name);
-  if (found == blocks.end()) return;
-  ::CloseHandle(found->second);
-  blocks.erase(found);
-}
-
-void catch_interrupts() { ::SetConsoleCtrlHandler(on_control, TRUE); }
-
-bool interrupt_requested() { return interrupted.load(); }
 
 }  // namespace platform

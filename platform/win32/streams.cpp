@@ -29,42 +29,8 @@ bool redirect_stream(StandardStream stream, const std::string& path, bool append
   return true;
 }
 
-int capture_standard_error(const std::string& path) {
-  std::fflush(stderr);
-  int saved = ::_dup(2);
-  int file = ::_wopen(to_wide_string(path).c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT,
-                      _S_IREAD | _S_IWRITE);
-  ::_dup2(file, 2);
-  ::_close(file);
-  return saved;
-}
-
-void restore_standard_error(int token) {
-  std::fflush(stderr);
-  ::_dup2(token, 2);
-  ::_close(token);
-}
-
 // A terminal copy of standard error is not made on Windows.
 void stop_terminal_copy() {}
 
 void finish_standard_error() { std::fflush(stderr); }
-
-std::string client_install_dir() {
-  HKEY key;
-  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Meridane\\CORVO Setup", 0, KEY_READ, &key) != ERROR_SUCCESS) {
-    return {};
-  }
-  wchar_t value[4096];
-  DWORD size = sizeof value - sizeof(wchar_t);
-  DWORD type = 0;
-  LONG result = ::RegQueryValueExW(key, L"INSTALLDIR", nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
-  ::RegCloseKey(key);
-  if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return {};
-  std::wstring_view text(value, size / sizeof(wchar_t));
-  // The stored value may or may not end with its terminating zero.
-  if (std::size_t end = text.find(L'\0'); end != std::wstring_view::npos) text = text.substr(0, end);
-  return to_utf8(text);
-}
-
 }  // namespace platform

@@ -15,7 +15,9 @@
 #include "lib/file_util.h"
 #include "lib/utf8_path.h"
 #include "platform/child_process.h"
+#include "platform/interrupts.h"
 #include "platform/process.h"
+#include "platform/shared_block.h"
 #include "runtime/shared_channels.h"
 #include "tools/corvo_sim/sim_options.h"
 

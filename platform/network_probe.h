@@ -1,4 +1,5 @@
-// The arguments of the system's ping that sends one echo request.
+// The network probe the job makes before it builds: the arguments of the
+// system's ping that sends one echo request.
 #pragma once
 
 #include <string>

@@ -1,4 +1,4 @@
-#include "platform/network_test.h"
+#include "platform/network_probe.h"
 
 namespace platform {
 
