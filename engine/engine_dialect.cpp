@@ -287,10 +287,7 @@ class WslcDialect final : public EngineDialect {
     nlohmann::json document;
     if (!parse_json_line(lines[0], "failed to parse ps output %s: %s\n", document)) return -1;
     std::string state_text;
-    if (!string_member(document, "State", state_text)) {
-      std::fprintf(stderr, "No State in %s\n", lines[0].c_str());
-      return -1;
-    }
+    if (!required_member(document, "State", lines[0], state_text)) return -1;
     state = state_from_text(state_text.c_str());
     return 0;
   }
@@ -300,10 +297,7 @@ class WslcDialect final : public EngineDialect {
     nlohmann::json document;
     if (!parse_json_line(lines[0], "poll: failed to parse ps output %s: %s\n", document)) return POLL_FAILED;
     std::string status;
-    if (!string_member(document, "Status", status)) {
-      std::fprintf(stderr, "No Status in %s\n", lines[0].c_str());
-      return POLL_FAILED;
-    }
+    if (!required_member(document, "Status", lines[0], status)) return POLL_FAILED;
     int code = 0;
     if (std::sscanf(status.c_str(), "Exited (%d)", &code) == 1) {
       exit_code = code;
@@ -335,6 +329,16 @@ class WslcDialect final : public EngineDialect {
 
  protected:
   std::vector<const char*> unreachable_texts() const override { return {"Cannot connect", "service is not running"}; }
+
+ private:
+  // The string member key of a "ps" line's document; without it, says so
+  // ("No State in LINE") and gives false.
+  static bool required_member(const nlohmann::json& document, const char* key, const std::string& line,
+                              std::string& value) {
+    if (string_member(document, key, value)) return true;
+    std::fprintf(stderr, "No %s in %s\n", key, line.c_str());
+    return false;
+  }
   // The tool is started without a shell: the slot directory is ".".
   CommandWord mount_source(const std::string& below_slot) const override {
     return CommandWord{{{WordPart::quoted, below_slot.empty() ? "./" : "./" + below_slot + "/"}}};
