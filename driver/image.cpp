@@ -83,7 +83,7 @@ int build_image(JOB& job) {
       job.clock->pause(10);
       continue;
     }
-    if (serialised && (mutex == nullptr || mutex->wait(3600) != 0)) {
+    if (serialised && (mutex == nullptr || !mutex->wait(3600))) {
       std::fputs("couldn't acquire build mutex\n", stderr);
       return -1;
     }

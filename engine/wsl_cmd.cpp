@@ -9,14 +9,14 @@
 #include "lib/result_codes.h"
 
 int WSL_CMD::prepare_pipes(std::string& error_text) {
-  return platform::PipedProcess::prepare_wsl_launch(error_text) != 0 ? -1 : 0;
+  return platform::PipedProcess::prepare_wsl_launch(error_text) ? 0 : -1;
 }
 
 int WSL_CMD::launch(const std::string& distro_name, const std::string& command, bool use_cwd) {
-  long error = 0;
+  int error = 0;
   shell = platform::PipedProcess::launch_wsl(distro_name, command, use_cwd, error);
   if (shell == nullptr) {
-    std::fprintf(stderr, "pWslLaunch failed: 0x%08lx\n", static_cast<unsigned long>(error) & 0xffffffffUL);
+    std::fprintf(stderr, "pWslLaunch failed: 0x%08x\n", static_cast<unsigned>(error));
     return RC_NOT_FOUND;
   }
   return 0;

@@ -39,15 +39,20 @@ int size_of_file(const std::string& path, double& size) {
   return platform::file_size(path, size) ? 0 : RC_STAT_FAILED;
 }
 
-int make_directory(const std::string& path) { return platform::create_directory(path); }
+int make_directory(const std::string& path) {
+  int error = 0;
+  return platform::create_directory(path, error) ? 0 : error;
+}
 
 int copy_file_over(const std::string& source, const std::string& destination) {
-  return platform::copy_file(source, destination);
+  int error = 0;
+  return platform::copy_file(source, destination, error) ? 0 : error;
 }
 
 int delete_file_retry(const std::string& path, Clock& clock) {
   if (!platform::path_exists(path)) return 0;
-  bool deleted = retry_for_five_seconds(clock, [&] { return platform::delete_file(path) == 0; });
+  int error = 0;
+  bool deleted = retry_for_five_seconds(clock, [&] { return platform::delete_file(path, error); });
   return deleted ? 0 : RC_UNLINK_FAILED;
 }
 

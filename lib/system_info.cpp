@@ -8,11 +8,11 @@
 char* system_error_text(int code, char* buffer, std::size_t size) {
   if (size == 0) return buffer;
   std::string message;
-  unsigned long lookup_error = 0;
+  int lookup_error = 0;
   if (platform::system_message(code, message, lookup_error)) {
     std::snprintf(buffer, size, "%s (0x%x)", message.c_str(), static_cast<unsigned>(code));
   } else {
-    std::snprintf(buffer, size, "(unknown error) (%lu)", lookup_error);
+    std::snprintf(buffer, size, "(unknown error) (%u)", static_cast<unsigned>(lookup_error));
   }
   return buffer;
 }

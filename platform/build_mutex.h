@@ -16,9 +16,8 @@ class MachineMutex {
   static std::unique_ptr<MachineMutex> open(const std::string& name);
 
   // Waits at most seconds (0: without limit) to own it; an owner that ended
-  // without releasing it counts as released. Returns 0 when owned, -1 on
-  // time-out or failure.
-  virtual int wait(double seconds) = 0;
+  // without releasing it counts as released. False on time-out or failure.
+  virtual bool wait(double seconds) = 0;
 
   virtual void release() = 0;
 };

@@ -1,6 +1,6 @@
 // File-system services: the small set of calls the helpers above this layer
-// need. Paths are byte strings. Error results are the operating system's own
-// error numbers, never result codes.
+// need. Paths are UTF-8. Errors are the operating system's own error
+// numbers, never result codes.
 #pragma once
 
 #include <cstdio>
@@ -14,20 +14,21 @@ bool path_is_directory(const std::string& path);
 // Stores the size of the file in bytes; returns false when it can't be read.
 bool file_size(const std::string& path, double& size);
 
-// Creates one directory level. Returns 0 or the system's error number.
-int create_directory(const std::string& path);
+// Creates one directory level; one that is there already counts as made.
+bool create_directory(const std::string& path, int& error);
 
-// Copies source over destination, replacing it. Returns 0 or the error number.
-int copy_file(const std::string& source, const std::string& destination);
+// Copies source over destination, replacing it.
+bool copy_file(const std::string& source, const std::string& destination, int& error);
 
 // Writes text into a new file at path with everything flushed to the
 // disk, then renames it over destination in one step: destination holds
-// either its old content or the whole text, never a part. Returns 0 or the
-// error number of the first step that failed (the new file is removed).
-int replace_file_with(const std::string& destination, const std::string& path, const std::string& text);
+// either its old content or the whole text, never a part. On failure error
+// is that of the first step that failed, and the new file is removed.
+bool replace_file_with(const std::string& destination, const std::string& path, const std::string& text,
+                       int& error);
 
-// Deletes a file. Returns 0 or the error number.
-int delete_file(const std::string& path);
+// Deletes a file.
+bool delete_file(const std::string& path, int& error);
 
 // Opens a stream as fopen does, sharing read and write access with other
 // openers where the system has such a notion. Returns null on failure. The

@@ -26,16 +26,16 @@ class PipedProcess {
   // /bin/sh is started instead and wsl is not run.
   static std::unique_ptr<PipedProcess> start_distro_shell(const std::vector<std::string>& wsl_argv);
 
-  // Loads the WSL launch entry point. Returns 0, or -1 with error_text set
-  // ("Can't load wslapi.dll", ...). On Linux there is nothing to load.
-  static int prepare_wsl_launch(std::string& error_text);
+  // Loads the WSL launch entry point. False with error_text set ("Can't
+  // load wslapi.dll", ...). On Linux there is nothing to load.
+  static bool prepare_wsl_launch(std::string& error_text);
 
   // Launches a distro's default shell (empty command) through the WSL
   // launch entry point, in this process's directory when use_cwd is set.
   // Null with the system's result in error when the launch fails. On Linux
   // this starts /bin/sh.
   static std::unique_ptr<PipedProcess> launch_wsl(const std::string& distro, const std::string& command, bool use_cwd,
-                                                  long& error);
+                                                  int& error);
 
   // Writes the whole text into the shell's input. False when the write
   // fails.

@@ -110,7 +110,8 @@ int run_child_role(int argc, char** argv) {
     auto child = platform::PipedProcess::start(test_binary_path(), {test_binary_path(), "--child", "echo-lines"});
     if (child == nullptr) return 253;
     if (!platform::redirect_stream(platform::StandardStream::error, std::string(argv[1]) + ".next", false)) return 252;
-    int error = platform::delete_file(argv[1]);
+    int error = 0;
+    platform::delete_file(argv[1], error);
     child->kill();
     return error;
   }
@@ -118,7 +119,7 @@ int run_child_role(int argc, char** argv) {
   // releasing it.
   if (argc == 2 && is(argv[0], "hold-mutex")) {
     auto mutex = platform::MachineMutex::open(argv[1]);
-    if (mutex == nullptr || mutex->wait(10) != 0) return 1;
+    if (mutex == nullptr || !mutex->wait(10)) return 1;
     std::fflush(nullptr);
     platform::terminate_process_now(0);
   }

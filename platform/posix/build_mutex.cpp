@@ -17,12 +17,12 @@ class FlockMutex final : public MachineMutex {
  public:
   explicit FlockMutex(unique_fd fd) : fd_(std::move(fd)) {}
 
-  int wait(double seconds) override {
+  bool wait(double seconds) override {
     double deadline = wall_clock_seconds() + seconds;
     for (;;) {
-      if (::flock(fd_.get(), LOCK_EX | LOCK_NB) == 0) return 0;
-      if (errno != EWOULDBLOCK && errno != EINTR) return -1;
-      if (seconds != 0 && wall_clock_seconds() >= deadline) return -1;
+      if (::flock(fd_.get(), LOCK_EX | LOCK_NB) == 0) return true;
+      if (errno != EWOULDBLOCK && errno != EINTR) return false;
+      if (seconds != 0 && wall_clock_seconds() >= deadline) return false;
       sleep_milliseconds(100);
     }
   }

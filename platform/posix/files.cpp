@@ -29,14 +29,16 @@ bool file_size(const std::string& path, double& size) {
   return true;
 }
 
-int create_directory(const std::string& path) {
+// The system's error number, 0 on success.
+static int create_directory_error(const std::string& path) {
   if (::mkdir(path.c_str(), 0777) == 0) return 0;
   int error = errno;
   if (error == EEXIST && path_is_directory(path)) return 0;
   return error;
 }
 
-int copy_file(const std::string& source, const std::string& destination) {
+// The system's error number, 0 on success.
+static int copy_file_error(const std::string& source, const std::string& destination) {
   unique_fd in(retry_eintr([&] { return ::open(source.c_str(), O_RDONLY | O_CLOEXEC); }));
   if (!in.valid()) return errno;
   unique_fd out(retry_eintr([&] {
@@ -56,7 +58,8 @@ int copy_file(const std::string& source, const std::string& destination) {
   }
 }
 
-int replace_file_with(const std::string& destination, const std::string& path, const std::string& text) {
+// The system's error number, 0 on success.
+static int replace_file_with_error(const std::string& destination, const std::string& path, const std::string& text) {
   int error = 0;
   {
     unique_fd fd(retry_eintr([&] { return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666); }));
@@ -75,7 +78,8 @@ int replace_file_with(const std::string& destination, const std::string& path, c
   return error;
 }
 
-int delete_file(const std::string& path) {
+// The system's error number, 0 on success.
+static int delete_file_error(const std::string& path) {
   return ::unlink(path.c_str()) == 0 ? 0 : errno;
 }
 
@@ -115,6 +119,26 @@ std::string current_directory() {
     if (errno != ERANGE) return {};
     buffer.resize(buffer.size() * 2);
   }
+}
+
+bool create_directory(const std::string& path, int& error) {
+  error = create_directory_error(path);
+  return error == 0;
+}
+
+bool copy_file(const std::string& source, const std::string& destination, int& error) {
+  error = copy_file_error(source, destination);
+  return error == 0;
+}
+
+bool replace_file_with(const std::string& destination, const std::string& path, const std::string& text, int& error) {
+  error = replace_file_with_error(destination, path, text);
+  return error == 0;
+}
+
+bool delete_file(const std::string& path, int& error) {
+  error = delete_file_error(path);
+  return error == 0;
 }
 
 }  // namespace platform

@@ -158,9 +158,9 @@ std::unique_ptr<PipedProcess> PipedProcess::start_distro_shell(const std::vector
   return start_shell();
 }
 
-int PipedProcess::prepare_wsl_launch(std::string&) { return 0; }
+bool PipedProcess::prepare_wsl_launch(std::string&) { return true; }
 
-std::unique_ptr<PipedProcess> PipedProcess::launch_wsl(const std::string&, const std::string&, bool, long& error) {
+std::unique_ptr<PipedProcess> PipedProcess::launch_wsl(const std::string&, const std::string&, bool, int& error) {
   auto shell = start_shell();
   error = shell == nullptr ? -1 : 0;
   return shell;

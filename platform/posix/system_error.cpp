@@ -5,13 +5,13 @@
 
 namespace platform {
 
-bool system_message(int code, std::string& message, unsigned long& lookup_error) {
+bool system_message(int code, std::string& message, int& lookup_error) {
   char buffer[512];
   errno = 0;
   // The GNU strerror_r returns the message, which may or may not live in buffer.
   const char* text = strerror_r(code, buffer, sizeof buffer);
   if (text == nullptr || errno == EINVAL) {
-    lookup_error = static_cast<unsigned long>(errno);
+    lookup_error = errno;
     return false;
   }
   message = text;

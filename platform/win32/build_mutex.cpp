@@ -20,11 +20,11 @@ class WindowsMutex final : public MachineMutex {
  public:
   explicit WindowsMutex(unique_handle mutex) : mutex_(std::move(mutex)) {}
 
-  int wait(double seconds) override {
+  bool wait(double seconds) override {
     DWORD limit = seconds == 0 ? INFINITE : static_cast<DWORD>(seconds * 1000);
     DWORD result = ::WaitForSingleObject(mutex_.get(), limit);
     // An owner that ended while holding it hands it over, abandoned.
-    return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED ? 0 : -1;
+    return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
   }
 
   void release() override { ::ReleaseMutex(mutex_.get()); }

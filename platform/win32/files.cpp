@@ -29,18 +29,21 @@ bool file_size(const std::string& path, double& size) {
   return true;
 }
 
-int create_directory(const std::string& path) {
+// The system's error number, 0 on success.
+static int create_directory_error(const std::string& path) {
   if (::CreateDirectoryW(to_wide_string(path).c_str(), nullptr)) return 0;
   DWORD error = ::GetLastError();
   if (error == ERROR_ALREADY_EXISTS && path_is_directory(path)) return 0;
   return static_cast<int>(error);
 }
 
-int copy_file(const std::string& source, const std::string& destination) {
+// The system's error number, 0 on success.
+static int copy_file_error(const std::string& source, const std::string& destination) {
   return ::CopyFileW(to_wide_string(source).c_str(), to_wide_string(destination).c_str(), FALSE) ? 0 : static_cast<int>(::GetLastError());
 }
 
-int replace_file_with(const std::string& destination, const std::string& path, const std::string& text) {
+// The system's error number, 0 on success.
+static int replace_file_with_error(const std::string& destination, const std::string& path, const std::string& text) {
   DWORD error = 0;
   {
     unique_handle file(::CreateFileW(to_wide_string(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -61,7 +64,8 @@ int replace_file_with(const std::string& destination, const std::string& path, c
   return static_cast<int>(error);
 }
 
-int delete_file(const std::string& path) {
+// The system's error number, 0 on success.
+static int delete_file_error(const std::string& path) {
   return ::DeleteFileW(to_wide_string(path).c_str()) ? 0 : static_cast<int>(::GetLastError());
 }
 
@@ -92,6 +96,26 @@ std::string current_directory() {
   if (got == 0 || got >= length) return {};
   buffer.resize(got);
   return to_utf8(buffer);
+}
+
+bool create_directory(const std::string& path, int& error) {
+  error = create_directory_error(path);
+  return error == 0;
+}
+
+bool copy_file(const std::string& source, const std::string& destination, int& error) {
+  error = copy_file_error(source, destination);
+  return error == 0;
+}
+
+bool replace_file_with(const std::string& destination, const std::string& path, const std::string& text, int& error) {
+  error = replace_file_with_error(destination, path, text);
+  return error == 0;
+}
+
+bool delete_file(const std::string& path, int& error) {
+  error = delete_file_error(path);
+  return error == 0;
 }
 
 }  // namespace platform

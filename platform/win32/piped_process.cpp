@@ -143,27 +143,27 @@ std::unique_ptr<PipedProcess> PipedProcess::start_distro_shell(const std::vector
   return start(system_program("wsl.exe"), wsl_argv);
 }
 
-int PipedProcess::prepare_wsl_launch(std::string& error_text) {
-  if (wsl_launch != nullptr) return 0;
+bool PipedProcess::prepare_wsl_launch(std::string& error_text) {
+  if (wsl_launch != nullptr) return true;
   // From the system directory only: a library of that name in the slot
   // must never be loaded.
   HMODULE library = ::LoadLibraryExW(L"wslapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (library == nullptr) {
     error_text = "Can't load wslapi.dll";
-    return -1;
+    return false;
   }
   wsl_launch = reinterpret_cast<WslLaunchFunction>(reinterpret_cast<void*>(::GetProcAddress(library, "WslLaunch")));
   if (wsl_launch == nullptr) {
     error_text = "WslLaunch not in wslapi.dll";
-    return -1;
+    return false;
   }
-  return 0;
+  return true;
 }
 
 std::unique_ptr<PipedProcess> PipedProcess::launch_wsl(const std::string& distro, const std::string& command,
-                                                       bool use_cwd, long& error) {
+                                                       bool use_cwd, int& error) {
   std::string error_text;
-  if (prepare_wsl_launch(error_text) != 0) {
+  if (!prepare_wsl_launch(error_text)) {
     error = -1;
     return nullptr;
   }
@@ -176,7 +176,7 @@ std::unique_ptr<PipedProcess> PipedProcess::launch_wsl(const std::string& distro
   HRESULT result = wsl_launch(to_wide_string(distro).c_str(), to_wide_string(command).c_str(), use_cwd ? TRUE : FALSE,
                               pipes.shell_stdin.get(), pipes.shell_stdout.get(), pipes.shell_stdout.get(), &process);
   if (result != S_OK) {
-    error = static_cast<long>(result);
+    error = static_cast<int>(result);
     return nullptr;
   }
   error = 0;
