@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/posix/unique_fd.h"
+#include "platform/system_error.h"
 
 namespace platform {
 
@@ -121,24 +122,12 @@ std::string current_directory() {
   }
 }
 
-bool create_directory(const std::string& path, int& error) {
-  error = create_directory_error(path);
-  return error == 0;
-}
+bool create_directory(const std::string& path, int& error) { return succeeded(create_directory_error(path), error); }
 
-bool copy_file(const std::string& source, const std::string& destination, int& error) {
-  error = copy_file_error(source, destination);
-  return error == 0;
-}
+bool copy_file(const std::string& source, const std::string& destination, int& error) { return succeeded(copy_file_error(source, destination), error); }
 
-bool replace_file_with(const std::string& destination, const std::string& path, const std::string& text, int& error) {
-  error = replace_file_with_error(destination, path, text);
-  return error == 0;
-}
+bool replace_file_with(const std::string& destination, const std::string& path, const std::string& text, int& error) { return succeeded(replace_file_with_error(destination, path, text), error); }
 
-bool delete_file(const std::string& path, int& error) {
-  error = delete_file_error(path);
-  return error == 0;
-}
+bool delete_file(const std::string& path, int& error) { return succeeded(delete_file_error(path), error); }
 
 }  // namespace platform

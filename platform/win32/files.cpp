@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "platform/system_error.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 
@@ -39,7 +40,8 @@ static int create_directory_error(const std::string& path) {
 
 // The system's error number, 0 on success.
 static int copy_file_error(const std::string& source, const std::string& destination) {
-  return ::CopyFileW(to_wide_string(source).c_str(), to_wide_string(destination).c_str(), FALSE) ? 0 : static_cast<int>(::GetLastError());
+  bool copied = ::CopyFileW(to_wide_string(source).c_str(), to_wide_string(destination).c_str(), FALSE);
+  return copied ? 0 : static_cast<int>(::GetLastError());
 }
 
 // The system's error number, 0 on success.
@@ -98,24 +100,12 @@ std::string current_directory() {
   return to_utf8(buffer);
 }
 
-bool create_directory(const std::string& path, int& error) {
-  error = create_directory_error(path);
-  return error == 0;
-}
+bool create_directory(const std::string& path, int& error) { return succeeded(create_directory_error(path), error); }
 
-bool copy_file(const std::string& source, const std::string& destination, int& error) {
-  error = copy_file_error(source, destination);
-  return error == 0;
-}
+bool copy_file(const std::string& source, const std::string& destination, int& error) { return succeeded(copy_file_error(source, destination), error); }
 
-bool replace_file_with(const std::string& destination, const std::string& path, const std::string& text, int& error) {
-  error = replace_file_with_error(destination, path, text);
-  return error == 0;
-}
+bool replace_file_with(const std::string& destination, const std::string& path, const std::string& text, int& error) { return succeeded(replace_file_with_error(destination, path, text), error); }
 
-bool delete_file(const std::string& path, int& error) {
-  error = delete_file_error(path);
-  return error == 0;
-}
+bool delete_file(const std::string& path, int& error) { return succeeded(delete_file_error(path), error); }
 
 }  // namespace platform
