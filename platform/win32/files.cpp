@@ -45,7 +45,8 @@ static int copy_file_error(const std::string& source, const std::string& destina
 }
 
 // The system's error number, 0 on success.
-static int replace_file_with_error(const std::string& destination, const std::string& path, const std::string& text) {
+static int replace_file_with_error(const std::string& destination, const std::string& path,
+                                   const std::string& text) {
   DWORD error = 0;
   {
     unique_handle file(::CreateFileW(to_wide_string(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -102,9 +103,14 @@ std::string current_directory() {
 
 bool create_directory(const std::string& path, int& error) { return succeeded(create_directory_error(path), error); }
 
-bool copy_file(const std::string& source, const std::string& destination, int& error) { return succeeded(copy_file_error(source, destination), error); }
+bool copy_file(const std::string& source, const std::string& destination, int& error) {
+  return succeeded(copy_file_error(source, destination), error);
+}
 
-bool replace_file_with(const std::string& destination, const std::string& path, const std::string& text, int& error) { return succeeded(replace_file_with_error(destination, path, text), error); }
+bool replace_file_with(const std::string& destination, const std::string& path, const std::string& text,
+                       int& error) {
+  return succeeded(replace_file_with_error(destination, path, text), error);
+}
 
 bool delete_file(const std::string& path, int& error) { return succeeded(delete_file_error(path), error); }
 
