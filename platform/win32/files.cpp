@@ -11,7 +11,9 @@
 
 namespace platform {
 
-bool path_exists(const std::string& path) { return ::GetFileAttributesW(to_wide_string(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool path_exists(const std::string& path) {
+  return ::GetFileAttributesW(to_wide_string(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 bool path_is_directory(const std::string& path) {
   DWORD attributes = ::GetFileAttributesW(to_wide_string(path).c_str());
@@ -21,8 +23,9 @@ bool path_is_directory(const std::string& path) {
 bool file_size(const std::string& path, double& size) {
   // No access rights and full sharing: a file held open elsewhere can still
   // be measured.
-  unique_handle file(::CreateFileW(to_wide_string(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  unique_handle file(::CreateFileW(to_wide_string(path).c_str(), 0,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file.valid()) return false;
   LARGE_INTEGER bytes;
   if (!::GetFileSizeEx(file.get(), &bytes)) return false;
