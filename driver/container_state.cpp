@@ -5,22 +5,31 @@
 
 #include "driver/container_op.h"
 
+namespace {
+
+// Runs a "ps" query of the container. On failure says failure_text, and
+// what the engine answered when it refused; returns 0, the runner's result,
+// or -1 for a refusal (a refused query tells nothing: the container may
+// well be there).
+int run_ps_query(JOB& job, const EngineCommand& command, std::vector<std::string>& lines,
+                 const char* failure_text) {
+  int exit_status = 0;
+  int result = run_engine(job, command, lines, job.verbose() >= 2, exit_status);
+  if (result == 0 && exit_status == 0) return 0;
+  std::fputs(failure_text, stderr);
+  if (result != 0) return result;
+  print_command_output("ps", lines);
+  return -1;
+}
+
+}  // namespace
+
 int get_container_state(JOB& job, CONTAINER_STATE& state) {
   state = CONTAINER_ABSENT;
   const EngineDialect& dialect = job.engine->dialect();
   std::vector<std::string> lines;
-  int exit_status = 0;
-  int result =
-      run_engine(job, dialect.state_query(job.job_container), lines, job.verbose() >= 2, exit_status);
-  if (result != 0) {
-    std::fputs("ps command failed\n", stderr);
+  if (int result = run_ps_query(job, dialect.state_query(job.job_container), lines, "ps command failed\n")) {
     return result;
-  }
-  // A query the engine refused tells nothing: the container may well be there.
-  if (exit_status != 0) {
-    std::fputs("ps command failed\n", stderr);
-    print_command_output("ps", lines);
-    return -1;
   }
   return dialect.read_state(lines, job.job_container, state);
 }
@@ -28,11 +37,7 @@ int get_container_state(JOB& job, CONTAINER_STATE& state) {
 POLL_OUTCOME poll_container(JOB& job) {
   const EngineDialect& dialect = job.engine->dialect();
   std::vector<std::string> lines;
-  int exit_status = 0;
-  if (run_engine(job, dialect.poll_query(job.job_container), lines, job.verbose() >= 2, exit_status) != 0 ||
-      exit_status != 0) {
-    std::fputs("poll: ps command failed\n", stderr);
-    if (exit_status > 0) print_command_output("ps", lines);
+  if (run_ps_query(job, dialect.poll_query(job.job_container), lines, "poll: ps command failed\n") != 0) {
     return POLL_FAILED;
   }
   return dialect.read_poll(lines, job.job_container, job.container_exit_status);
