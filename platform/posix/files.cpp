@@ -30,59 +30,55 @@ bool file_size(const std::string& path, double& size) {
   return true;
 }
 
-// The system's error number, 0 on success.
-static int create_directory_error(const std::string& path) {
-  if (::mkdir(path.c_str(), 0777) == 0) return 0;
-  int error = errno;
-  if (error == EEXIST && path_is_directory(path)) return 0;
-  return error;
+bool create_directory(const std::string& path, int& error) {
+  if (::mkdir(path.c_str(), 0777) == 0) return succeeded(0, error);
+  int code = errno;
+  if (code == EEXIST && path_is_directory(path)) return succeeded(0, error);
+  return succeeded(code, error);
 }
 
-// The system's error number, 0 on success.
-static int copy_file_error(const std::string& source, const std::string& destination) {
+bool copy_file(const std::string& source, const std::string& destination, int& error) {
   unique_fd in(retry_eintr([&] { return ::open(source.c_str(), O_RDONLY | O_CLOEXEC); }));
-  if (!in.valid()) return errno;
+  if (!in.valid()) return succeeded(errno, error);
   unique_fd out(retry_eintr([&] {
     return ::open(destination.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   }));
-  if (!out.valid()) return errno;
+  if (!out.valid()) return succeeded(errno, error);
   std::vector<char> buffer(65536);
   for (;;) {
     ssize_t got = retry_eintr([&] { return ::read(in.get(), buffer.data(), buffer.size()); });
-    if (got < 0) return errno;
-    if (got == 0) return 0;
+    if (got < 0) return succeeded(errno, error);
+    if (got == 0) return succeeded(0, error);
     for (ssize_t done = 0; done < got;) {
       ssize_t put = retry_eintr([&] { return ::write(out.get(), buffer.data() + done, got - done); });
-      if (put < 0) return errno;
+      if (put < 0) return succeeded(errno, error);
       done += put;
     }
   }
 }
 
-// The system's error number, 0 on success.
-static int replace_file_with_error(const std::string& destination, const std::string& path,
-                                   const std::string& text) {
-  int error = 0;
+bool replace_file_with(const std::string& destination, const std::string& path, const std::string& text,
+                       int& error) {
+  int code = 0;
   {
     unique_fd fd(retry_eintr([&] { return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666); }));
-    if (!fd.valid()) return errno;
+    if (!fd.valid()) return succeeded(errno, error);
     std::size_t done = 0;
-    while (done < text.size() && error == 0) {
+    while (done < text.size() && code == 0) {
       ssize_t put = retry_eintr([&] { return ::write(fd.get(), text.data() + done, text.size() - done); });
-      if (put < 0) error = errno;
+      if (put < 0) code = errno;
       if (put > 0) done += static_cast<std::size_t>(put);
     }
-    if (error == 0 && ::fsync(fd.get()) != 0) error = errno;
-    if (::close(fd.release()) != 0 && error == 0) error = errno;
+    if (code == 0 && ::fsync(fd.get()) != 0) code = errno;
+    if (::close(fd.release()) != 0 && code == 0) code = errno;
   }
-  if (error == 0 && ::rename(path.c_str(), destination.c_str()) != 0) error = errno;
-  if (error != 0) ::unlink(path.c_str());
-  return error;
+  if (code == 0 && ::rename(path.c_str(), destination.c_str()) != 0) code = errno;
+  if (code != 0) ::unlink(path.c_str());
+  return succeeded(code, error);
 }
 
-// The system's error number, 0 on success.
-static int delete_file_error(const std::string& path) {
-  return ::unlink(path.c_str()) == 0 ? 0 : errno;
+bool delete_file(const std::string& path, int& error) {
+  return succeeded(::unlink(path.c_str()) == 0 ? 0 : errno, error);
 }
 
 std::FILE* open_file_shared(const std::string& path, const char* mode) {
@@ -122,18 +118,5 @@ std::string current_directory() {
     buffer.resize(buffer.size() * 2);
   }
 }
-
-bool create_directory(const std::string& path, int& error) { return succeeded(create_directory_error(path), error); }
-
-bool copy_file(const std::string& source, const std::string& destination, int& error) {
-  return succeeded(copy_file_error(source, destination), error);
-}
-
-bool replace_file_with(const std::string& destination, const std::string& path, const std::string& text,
-                       int& error) {
-  return succeeded(replace_file_with_error(destination, path, text), error);
-}
-
-bool delete_file(const std::string& path, int& error) { return succeeded(delete_file_error(path), error); }
 
 }  // namespace platform

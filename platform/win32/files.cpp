@@ -33,46 +33,42 @@ bool file_size(const std::string& path, double& size) {
   return true;
 }
 
-// The system's error number, 0 on success.
-static int create_directory_error(const std::string& path) {
-  if (::CreateDirectoryW(to_wide_string(path).c_str(), nullptr)) return 0;
-  DWORD error = ::GetLastError();
-  if (error == ERROR_ALREADY_EXISTS && path_is_directory(path)) return 0;
-  return static_cast<int>(error);
+bool create_directory(const std::string& path, int& error) {
+  if (::CreateDirectoryW(to_wide_string(path).c_str(), nullptr)) return succeeded(0, error);
+  DWORD code = ::GetLastError();
+  if (code == ERROR_ALREADY_EXISTS && path_is_directory(path)) return succeeded(0, error);
+  return succeeded(static_cast<int>(code), error);
 }
 
-// The system's error number, 0 on success.
-static int copy_file_error(const std::string& source, const std::string& destination) {
+bool copy_file(const std::string& source, const std::string& destination, int& error) {
   bool copied = ::CopyFileW(to_wide_string(source).c_str(), to_wide_string(destination).c_str(), FALSE);
-  return copied ? 0 : static_cast<int>(::GetLastError());
+  return succeeded(copied ? 0 : static_cast<int>(::GetLastError()), error);
 }
 
-// The system's error number, 0 on success.
-static int replace_file_with_error(const std::string& destination, const std::string& path,
-                                   const std::string& text) {
-  DWORD error = 0;
+bool replace_file_with(const std::string& destination, const std::string& path, const std::string& text,
+                       int& error) {
+  DWORD code = 0;
   {
     unique_handle file(::CreateFileW(to_wide_string(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return static_cast<int>(::GetLastError());
+    if (!file.valid()) return succeeded(static_cast<int>(::GetLastError()), error);
     DWORD written = 0;
     if (!::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
         written != text.size()) {
-      error = ::GetLastError() != 0 ? ::GetLastError() : ERROR_DISK_FULL;
+      code = ::GetLastError() != 0 ? ::GetLastError() : ERROR_DISK_FULL;
     }
-    if (error == 0 && !::FlushFileBuffers(file.get())) error = ::GetLastError();
+    if (code == 0 && !::FlushFileBuffers(file.get())) code = ::GetLastError();
   }
-  if (error == 0 && !::MoveFileExW(to_wide_string(path).c_str(), to_wide_string(destination).c_str(),
-                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    error = ::GetLastError();
+  if (code == 0 && !::MoveFileExW(to_wide_string(path).c_str(), to_wide_string(destination).c_str(),
+                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    code = ::GetLastError();
   }
-  if (error != 0) ::DeleteFileW(to_wide_string(path).c_str());
-  return static_cast<int>(error);
+  if (code != 0) ::DeleteFileW(to_wide_string(path).c_str());
+  return succeeded(static_cast<int>(code), error);
 }
 
-// The system's error number, 0 on success.
-static int delete_file_error(const std::string& path) {
-  return ::DeleteFileW(to_wide_string(path).c_str()) ? 0 : static_cast<int>(::GetLastError());
+bool delete_file(const std::string& path, int& error) {
+  return succeeded(::DeleteFileW(to_wide_string(path).c_str()) ? 0 : static_cast<int>(::GetLastError()), error);
 }
 
 std::FILE* open_file_shared(const std::string& path, const char* mode) {
@@ -103,18 +99,5 @@ std::string current_directory() {
   buffer.resize(got);
   return to_utf8(buffer);
 }
-
-bool create_directory(const std::string& path, int& error) { return succeeded(create_directory_error(path), error); }
-
-bool copy_file(const std::string& source, const std::string& destination, int& error) {
-  return succeeded(copy_file_error(source, destination), error);
-}
-
-bool replace_file_with(const std::string& destination, const std::string& path, const std::string& text,
-                       int& error) {
-  return succeeded(replace_file_with_error(destination, path, text), error);
-}
-
-bool delete_file(const std::string& path, int& error) { return succeeded(delete_file_error(path), error); }
 
 }  // namespace platform
