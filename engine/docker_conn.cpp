@@ -45,8 +45,12 @@ bool DOCKER_CONN::read_cpu_counter(const std::string& container, double& seconds
   constexpr int kTimeoutMs = 5000;
   std::string reply;
   int error = 0;
+  // A quit, an abort or the client's loss gives the reading up, as it does
+  // an engine command.
+  const int requests_at_start = requests_ ? requests_() : 0;
+  auto stop = [&] { return requests_ && (requests_() & ~requests_at_start) != 0; };
   if (!platform::exchange_on_local_socket(socket_path_, docker_stats_request(container), kReplyLimit, kTimeoutMs,
-                                          reply, error))
+                                          reply, error, stop))
     return false;
   return read_docker_cpu_seconds(reply, seconds);
 }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <future>
@@ -93,6 +94,15 @@ TEST_F(LocalSocketTest, LimitsAndFailures) {
     auto server = serve("partial", true);
     EXPECT_FALSE(platform::exchange_on_local_socket(path_, "\r\n\r\n", 4096, 300, reply, error));
     EXPECT_EQ(error, ETIMEDOUT);
+    server.get();
+  }
+  {
+    // A request of the client's gives the wait up long before the time limit.
+    auto server = serve("partial", true);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(platform::exchange_on_local_socket(path_, "\r\n\r\n", 4096, 60000, reply, error, [] { return true; }));
+    EXPECT_EQ(error, ECANCELED);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     server.get();
   }
   EXPECT_FALSE(platform::exchange_on_local_socket((dir / "none.sock").string(), "x", 10, 1000, reply, error));

@@ -16,16 +16,20 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Waits until fd is ready for events or the deadline passes.
-bool wait_ready(int fd, short events, Clock::time_point deadline, int& error) {
+// Waits until fd is ready for events, the deadline passes or stop says so.
+bool wait_ready(int fd, short events, Clock::time_point deadline, const std::function<bool()>& stop, int& error) {
   for (;;) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     if (left <= 0) {
       error = ETIMEDOUT;
       return false;
     }
+    if (stop && stop()) {
+      error = ECANCELED;
+      return false;
+    }
     pollfd entry{fd, events, 0};
-    int ready = ::poll(&entry, 1, static_cast<int>(left));
+    int ready = ::poll(&entry, 1, static_cast<int>(left < 100 ? left : 100));
     if (ready > 0) return true;
     if (ready < 0 && errno != EINTR) {
       error = errno;
@@ -37,7 +41,8 @@ bool wait_ready(int fd, short events, Clock::time_point deadline, int& error) {
 }  // namespace
 
 bool exchange_on_local_socket(const std::string& path, std::string_view request, std::size_t reply_limit,
-                              int timeout_ms, std::string& reply, int& error) {
+                              int timeout_ms, std::string& reply, int& error,
+                              const std::function<bool()>& stop) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
@@ -56,7 +61,7 @@ bool exchange_on_local_socket(const std::string& path, std::string_view request,
       error = errno;
       return false;
     }
-    if (!wait_ready(fd.get(), POLLOUT, deadline, error)) return false;
+    if (!wait_ready(fd.get(), POLLOUT, deadline, stop, error)) return false;
     int status = 0;
     socklen_t length = sizeof status;
     ::getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &status, &length);
@@ -66,7 +71,7 @@ bool exchange_on_local_socket(const std::string& path, std::string_view request,
     }
   }
   while (!request.empty()) {
-    if (!wait_ready(fd.get(), POLLOUT, deadline, error)) return false;
+    if (!wait_ready(fd.get(), POLLOUT, deadline, stop, error)) return false;
     ssize_t sent = ::send(fd.get(), request.data(), request.size(), MSG_NOSIGNAL);
     if (sent < 0) {
       if (errno == EINTR || errno == EAGAIN) continue;
@@ -78,7 +83,7 @@ bool exchange_on_local_socket(const std::string& path, std::string_view request,
   reply.clear();
   char buffer[16384];
   for (;;) {
-    if (!wait_ready(fd.get(), POLLIN, deadline, error)) return false;
+    if (!wait_ready(fd.get(), POLLIN, deadline, stop, error)) return false;
     ssize_t got = ::recv(fd.get(), buffer, sizeof buffer, 0);
     if (got == 0) return true;
     if (got < 0) {
