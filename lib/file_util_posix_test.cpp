@@ -53,6 +53,16 @@ TEST_F(FileUtilPosixTest, SizesDirectoriesAndCopies) {
   EXPECT_EQ(copy_file_over("a", "b"), 0);
   EXPECT_EQ(read_file("b"), "12345");
   EXPECT_EQ(copy_file_over("absent", "c"), ENOENT);
+  // A program stays a program, also over a file that wasn't one.
+  write_file("tool", "#!/bin/sh\n");
+  ASSERT_EQ(::chmod("tool", 0750), 0);
+  EXPECT_EQ(copy_file_over("tool", "c"), 0);
+  EXPECT_EQ(copy_file_over("tool", "b"), 0);
+  for (const char* copy : {"c", "b"}) {
+    struct stat info {};
+    ASSERT_EQ(::stat(copy, &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0750u) << copy;
+  }
 
   EXPECT_EQ(working_dir_path(""), fs::current_path().string());
   EXPECT_EQ(working_dir_path("x/y"), fs::current_path().string() + "/x/y");

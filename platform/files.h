@@ -17,7 +17,8 @@ bool file_size(const std::string& path, double& size);
 // Creates one directory level; one that is there already counts as made.
 bool create_directory(const std::string& path, int& error);
 
-// Copies source over destination, replacing it.
+// Copies source over destination, replacing it; the copy keeps the
+// source's permissions (on Windows, its attributes).
 bool copy_file(const std::string& source, const std::string& destination, int& error);
 
 // Writes text into a new file at path with everything flushed to the

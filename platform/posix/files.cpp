@@ -40,10 +40,16 @@ bool create_directory(const std::string& path, int& error) {
 bool copy_file(const std::string& source, const std::string& destination, int& error) {
   unique_fd in(retry_eintr([&] { return ::open(source.c_str(), O_RDONLY | O_CLOEXEC); }));
   if (!in.valid()) return succeeded(errno, error);
+  // The copy keeps the source's permissions, as the system's own copy does:
+  // a program copied into the slot stays a program.
+  struct stat info {};
+  if (::fstat(in.get(), &info) != 0) return succeeded(errno, error);
+  const mode_t mode = info.st_mode & 07777;
   unique_fd out(retry_eintr([&] {
-    return ::open(destination.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    return ::open(destination.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
   }));
   if (!out.valid()) return succeeded(errno, error);
+  if (::fchmod(out.get(), mode) != 0) return succeeded(errno, error);
   std::vector<char> buffer(65536);
   for (;;) {
     ssize_t got = retry_eintr([&] { return ::read(in.get(), buffer.data(), buffer.size()); });
