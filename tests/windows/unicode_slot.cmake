@@ -2,8 +2,9 @@
 # end to end through corvo-sim.exe and quayside.exe with a stand-in for the
 # WSL containers tool; then run again into the slot the first run left, as
 # a client does (the copy must replace what is there, on the same drive).
-# Run with -DQUAYSIDE, -DCORVO_SIM, -DFAKE_WSLC (the built programs) and
-# -DEMULATOR=<wine or empty>.
+# Last, quayside-inspect reads a job.toml named with "Ω" given on its
+# command line. Run with -DQUAYSIDE, -DCORVO_SIM, -DFAKE_WSLC, -DINSPECT
+# (the built programs) and -DEMULATOR=<wine or empty>.
 set(root "${CMAKE_CURRENT_BINARY_DIR}/unicode-Jörg-Ω")
 file(REMOVE_RECURSE "${root}")
 file(MAKE_DIRECTORY "${root}/job")
@@ -66,3 +67,12 @@ foreach(expected "build|" "create|--name|" "start|" "logs|" "rm|")
     message(FATAL_ERROR "the engine was not called with '${expected}':\n${calls}")
   endif()
 endforeach()
+
+file(WRITE "${root}/job-Ω.toml" "workdir = \"/app/Ω\"\n")
+windows_path("${root}/job-Ω.toml" toml_w)
+execute_process(COMMAND ${EMULATOR} "${INSPECT}" toml "${toml_w}"
+                RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
+string(FIND "${out}" "/app/Ω" at)
+if(NOT status EQUAL 0 OR at EQUAL -1)
+  message(FATAL_ERROR "quayside-inspect toml job-Ω.toml: status ${status}\n${err}\n${out}")
+endif()
