@@ -68,6 +68,9 @@ struct DOCKER_CONN final : EngineRunner {
  private:
   std::function<int()> requests_;
   int start_shell();
+  // True once a client request appears that was not there when it was
+  // made; null without a source of requests.
+  std::function<bool()> new_request_check() const;
   WSL_DISTRO_DESC distro_;  // the shell's distro, for a restart
   bool socket_known_ = false;
   std::string socket_path_;  // Docker's service socket; empty when out of reach
