@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
   std::ofstream(bin / "podman") << "#!/bin/sh\n"
                                    "case \"$1\" in\n"
                                    "  ps) if [ \"$2 $3\" = \"--all --filter\" ]; then echo \"corvo|Exited (0) now\";\n"
-                                   "      else echo \"x Exited (0) now corvo\"; fi ;;\n"
+                                   "      else echo \"corvo|Exited (0) now\"; fi ;;\n"
                                    "  logs) cat \"" << (dir / "container.log").string() << "\" ;;\n"
                                    "esac\n";
   fs::permissions(bin / "podman", fs::perms::owner_all);

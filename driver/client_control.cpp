@@ -1,10 +1,12 @@
 #include "driver/client_control.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "driver/cleanup.h"
 #include "driver/container_op.h"
 #include "driver/container_stats.h"
+#include "lib/text_util.h"
 #include "platform/files.h"
 
 int poll_client_msgs(JOB& job) {
@@ -82,7 +84,8 @@ double read_fraction_done() {
   // The container writes this file: it may be anything, of any size.
   std::string text;
   if (!platform::read_regular_file_start("fraction_done", 64, text)) return 0;
+  // The client takes a finite fraction from 0 to 1, written as a decimal.
   double value = 0;
-  if (std::sscanf(text.c_str(), "%lf", &value) != 1) value = 0;
-  return value;
+  if (!read_plain_decimal(text.c_str(), value)) return 0;
+  return std::clamp(value, 0.0, 1.0);
 }

@@ -19,3 +19,9 @@ TEST_F(FractionDoneTest, AFifoOrADirectoryReadsAsNothing) {
   write_file("fraction_done", "0.5" + std::string(1 << 20, ' '));
   EXPECT_EQ(read_fraction_done(), 0.5);
 }
+
+TEST_F(FractionDoneTest, ALinkIsNotFollowed) {
+  write_file("elsewhere", "0.5");
+  ASSERT_EQ(::symlink("elsewhere", "fraction_done"), 0);
+  EXPECT_EQ(read_fraction_done(), 0);
+}

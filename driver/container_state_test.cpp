@@ -76,7 +76,9 @@ TEST_F(ContainerStateTest, EngineStateFromNamesAndStatus) {
        "container state: Exited (137) 2 seconds ago\n\n"},
       {{"other|Up\n", "corvo__proj__res_1|Up 1 minute (Paused)\n"}, CONTAINER_PAUSED,
        "container state: Up 1 minute (Paused)\n\n"},
-      {{"corvo__proj__res_1\n", "corvo__proj__res_1|Up\n"}, CONTAINER_ABSENT, ""},
+      // Only a line of exactly our name and a status counts.
+      {{"corvo__proj__res_1\n", "corvo__proj__res_1|Up\n"}, CONTAINER_RUNNING, "container state: Up\n\n"},
+      {{"x corvo__proj__res_1|Up\n", "corvo__proj__res_10|Up\n"}, CONTAINER_ABSENT, ""},
       {{"corvo__proj__res_1|Up 3 minutes\n"}, CONTAINER_RUNNING, "container state: Up 3 minutes\n\n"},
       {{"corvo__proj__res_1|Restarting (1) 2 seconds ago\n"}, CONTAINER_OTHER,
        "container state: Restarting (1) 2 seconds ago\n\n"},
@@ -127,7 +129,6 @@ TEST_F(ContainerStateTest, WslcPoll) {
 TEST_F(ContainerStateTest, EnginePoll) {
   FakeRunner docker(ENGINE_DOCKER);
   job.engine = &docker;
-  const std::string header = "CONTAINER ID  IMAGE  COMMAND  CREATED  STATUS  PORTS  NAMES\n";
   struct {
     Lines reply;
     int result;
@@ -135,19 +136,21 @@ TEST_F(ContainerStateTest, EnginePoll) {
     int exit_status;
     std::string log;
   } cases[] = {
-      {{header, "abc  img  run  1m  Up 1 minute  corvo__proj__res_1\n"}, 0, POLL_RUNNING, 0, ""},
-      {{header, "abc  img  run  1m  Exited (137) 5 s ago  corvo__proj__res_1\n"}, 0, POLL_EXITED, 137, ""},
-      {{header, "abc  img  run  1m  Exited ( -2) now  corvo__proj__res_1\n"}, 0, POLL_EXITED, -2, ""},
-      {{header}, 0, POLL_FAILED, 0, "Container name not found in ps output; quitting\n"},
+      {{"corvo__proj__res_1|Up 1 minute\n"}, 0, POLL_RUNNING, 0, ""},
+      {{"corvo__proj__res_1|Exited (137) 5 s ago\n"}, 0, POLL_EXITED, 137, ""},
+      {{"corvo__proj__res_1|Exited ( -2) now\n"}, 0, POLL_EXITED, -2, ""},
+      {{}, 0, POLL_FAILED, 0, "Container name not found in ps output; quitting\n"},
       {{}, -1, POLL_FAILED, 0, "poll: ps command failed\n"},
-      {{"abc Exited (oops) corvo__proj__res_1\n"}, 0, POLL_FAILED, 0,
-       "can't read exit code in: abc Exited (oops) corvo__proj__res_1\n"},
-      {{"abc Exited (12 corvo__proj__res_1\n"}, 0, POLL_FAILED, 0,
-       "can't read exit code in: abc Exited (12 corvo__proj__res_1\n"},
-      {{header, "def  img  run  1m  Exited (9) now  corvo__proj__res_10\n",
-        "abc  img  run  1m  Up 1 minute  corvo__proj__res_1\n"},
-       0, POLL_RUNNING, 0, ""},
-      {{"def  Exited (9) now  corvo__proj__res_10\n"}, 0, POLL_FAILED, 0,
+      {{"corvo__proj__res_1|Exited (oops)\n"}, 0, POLL_FAILED, 0,
+       "can't read exit code in: corvo__proj__res_1|Exited (oops)\n"},
+      {{"corvo__proj__res_1|Exited (12\n"}, 0, POLL_FAILED, 0, "can't read exit code in: corvo__proj__res_1|Exited (12\n"},
+      {{"corvo__proj__res_10|Exited (9) now\n", "corvo__proj__res_1|Up 1 minute\n"}, 0, POLL_RUNNING, 0, ""},
+      {{"corvo__proj__res_10|Exited (9) now\n"}, 0, POLL_FAILED, 0,
+       "Container name not found in ps output; quitting\n"},
+      // Only the status counts, whatever else a line says: an image's command
+      // or a name that holds ours.
+      {{"corvo__proj__res_1|Up 1 minute /bin/Exited (0)\n"}, 0, POLL_RUNNING, 0, ""},
+      {{"x corvo__proj__res_1|Exited (0) now\n"}, 0, POLL_FAILED, 0,
        "Container name not found in ps output; quitting\n"},
   };
   for (const auto& c : cases) {
@@ -158,5 +161,5 @@ TEST_F(ContainerStateTest, EnginePoll) {
     EXPECT_EQ(job.container_exit_status, c.exit_status);
     EXPECT_EQ(log.text(), c.log);
   }
-  EXPECT_EQ(docker.commands.back(), "ps --all -f \"name=corvo__proj__res_1\"");
+  EXPECT_EQ(docker.commands.back(), "ps --all -f \"name=^corvo__proj__res_1$\" --format \"{{.Names}}|{{.Status}}\"");
 }

@@ -21,7 +21,7 @@ void wait_for_engine(JOB& job, const char* what) {
   int waits = 0;
   if (platform::read_regular_file_start(kWaitsFile, 16, text)) waits = std::clamp(std::atoi(text.c_str()), 0, 6);
   int error = 0;  // a count that can't be kept only shortens the next wait
-  platform::replace_file_with(kWaitsFile, std::string(kWaitsFile) + ".tmp", std::to_string(waits + 1) + "\n", error);
+  platform::replace_file_with(kWaitsFile, std::to_string(waits + 1) + "\n", error);
   int delay = std::min(60 << waits, 3600);
   job.runtime->temporary_exit(delay, "The container engine can't be reached; the job will go on when it is back.");
 }

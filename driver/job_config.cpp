@@ -6,6 +6,7 @@
 
 #include "driver/shell_words.h"
 #include "lib/file_util.h"
+#include "platform/files.h"
 #include "toml/reader.h"
 
 namespace {
@@ -75,13 +76,34 @@ int check_values(JOB_CONFIG& config) {
 
 }  // namespace
 
+namespace {
+
+// The job's configuration is read whole; a real one is a few hundred bytes.
+constexpr std::size_t kConfigLimit = 1 << 20;
+
+}  // namespace
+
 int parse_config(const std::string& file_name, JOB_CONFIG& config) {
   config.workdir = "/app";
   config.use_gpu = false;
   std::string text;
-  if (!read_whole_file(file_name, text)) {
-    std::fputs("no job.toml config file\n", stderr);
-    return 0;
+  switch (platform::read_slot_file(file_name, kConfigLimit, text)) {
+    case platform::SlotRead::ok:
+      break;
+    case platform::SlotRead::missing:
+      std::fputs("no job.toml config file\n", stderr);
+      return 0;
+    case platform::SlotRead::not_regular:
+      std::fprintf(stderr, "%s is not a regular file (a link, a FIFO or a device); it is not read\n",
+                   file_name.c_str());
+      return 1;
+    case platform::SlotRead::too_large:
+      std::fprintf(stderr, "%s is larger than 1 MiB, far above any job's configuration; it is not read\n",
+                   file_name.c_str());
+      return 1;
+    case platform::SlotRead::failed:
+      std::fprintf(stderr, "%s can't be read\n", file_name.c_str());
+      return 1;
   }
   std::istringstream file(text);
   ParseOutcome outcome = parse_toml(file);

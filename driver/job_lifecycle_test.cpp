@@ -179,9 +179,9 @@ TEST_F(MainLoopTest, TimeSpentPausedIsNotCredited) {
   job.config.verbose = 0;
   FakeRunner podman(ENGINE_PODMAN);
   job.engine = &podman;
-  podman.reply("ps", {"x Up 1 second corvo__proj__res_1\n"});
-  podman.reply("ps", {"x Up 11 seconds corvo__proj__res_1\n"});
-  podman.reply("ps", {"x Exited (0) now corvo__proj__res_1\n"});
+  podman.reply("ps", {"corvo__proj__res_1|Up 1 second\n"});
+  podman.reply("ps", {"corvo__proj__res_1|Up 11 seconds\n"});
+  podman.reply("ps", {"corvo__proj__res_1|Exited (0) now\n"});
   for (int i = 0; i < 2; ++i) podman.reply("stats", {"100.00% 10MB / 1GB\n"});
   // Running until second 6, paused until second 11, running again.
   const CLIENT_STATUS running, suspended{.is_suspended = 1};
@@ -229,7 +229,7 @@ TEST_F(MainLoopTest, AnEngineGoneForGoodLeavesTheContainerForALaterRun) {
   JobEnded end = run_to_end();
   EXPECT_FALSE(end.finished);
   EXPECT_EQ(end.temporary_delay, 60);
-  EXPECT_EQ(podman.commands, Lines(16, "ps --all -f \"name=corvo__proj__res_1\""));
+  EXPECT_EQ(podman.commands, Lines(16, "ps --all -f \"name=^corvo__proj__res_1$\" --format \"{{.Names}}|{{.Status}}\""));
   EXPECT_NE(runtime.temporary_reason.find("engine"), std::string::npos);
   EXPECT_NE(log_text.find("engine unreachable: container poll; trying again later\n"), std::string::npos);
 }
@@ -327,7 +327,11 @@ TEST_F(ClientControlTest, FractionDoneFile) {
   struct {
     const char* content;
     double value;
-  } cases[] = {{nullptr, 0}, {"0.25\n", 0.25}, {"1.5", 1.5}, {"abc", 0}, {"", 0}, {" 7e-1 rest", 0.7}};
+  } cases[] = {
+      {nullptr, 0}, {"0.25\n", 0.25}, {"abc", 0}, {"", 0}, {" 7e-1 rest", 0.7},
+      // The client takes a finite decimal from 0 to 1, nothing else.
+      {"1.5", 1}, {"1e300", 1}, {"-0.5", 0}, {"nan", 0}, {"-inf", 0}, {"inf", 0}, {"1e999", 0}, {"0x1p-2", 0},
+  };
   for (const auto& c : cases) {
     std::filesystem::remove("fraction_done");
     if (c.content != nullptr) write_file("fraction_done", c.content);

@@ -46,7 +46,10 @@ std::string docker_socket_path(bool has_host, const std::string& host, bool has_
   if (!has_host || host.empty()) return kDefaultSocket;
   constexpr std::string_view scheme = "unix://";
   if (host.compare(0, scheme.size(), scheme) != 0) return {};
-  return host.substr(scheme.size());
+  // A relative path would be looked up in the slot, which the container
+  // shares: only an absolute socket is the engine's.
+  std::string path = host.substr(scheme.size());
+  return !path.empty() && path[0] == '/' ? path : std::string();
 }
 
 std::string docker_stats_request(const std::string& container) {
@@ -74,7 +77,7 @@ bool read_docker_cpu_seconds(std::string_view reply, double& seconds) {
   std::size_t status_end = head.find("\r\n");
   std::string_view status = head.substr(0, status_end);
   // "HTTP/1.x 200", then the end of the line or a reason phrase.
-  if (!starts_with_ignoring_case(status, "HTTP/1.") || status.substr(8, 4) != " 200" ||
+  if (status.size() < 12 || !starts_with_ignoring_case(status, "HTTP/1.") || status.substr(8, 4) != " 200" ||
       (status.size() > 12 && status[12] != ' '))
     return false;
   std::string joined;

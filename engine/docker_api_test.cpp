@@ -12,6 +12,10 @@ TEST(DockerApi, SocketFollowsTheClientsSettings) {
       {false, "", false, "/var/run/docker.sock"},
       {true, "", false, "/var/run/docker.sock"},
       {true, "unix:///tmp/d/docker.sock", false, "/tmp/d/docker.sock"},
+      // A relative socket would be found in the slot, where the container
+      // can put one of its own.
+      {true, "unix://docker.sock", false, ""},
+      {true, "unix://./run/docker.sock", false, ""},
       {true, "tcp://10.0.0.1:2375", false, ""},
       {true, "ssh://user@host", false, ""},
       {true, "npipe:////./pipe/docker_engine", false, ""},
@@ -61,6 +65,8 @@ TEST(DockerApi, ReadsTheCumulativeCount) {
       {"not an object", "HTTP/1.0 200 OK\r\n\r\n[1,2]", false, 0},
       {"bytes that aren't text", std::string("HTTP/1.0 200 OK\r\n\r\n\0\xff{", 22), false, 0},
       {"empty", "", false, 0},
+      {"a status line cut short", "HTTP/1.\r\n\r\n", false, 0},
+      {"a status line cut in the code", "HTTP/1.1 20\r\n\r\n" + body, false, 0},
   };
   for (const auto& c : cases) {
     double seconds = -1;

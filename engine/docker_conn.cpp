@@ -118,9 +118,22 @@ int DOCKER_CONN::stream_engine_command(const EngineCommand& command, const Outpu
     std::fprintf(stderr, "read_from_pipe() error: %s\n", result_text(RC_CONNECT_FAILED));
     return RC_CONNECT_FAILED;
   }
+  // The engine's program by the path found once: a bare name would be
+  // looked up through PATH, whose relative entries lead into the slot.
+  if (!program_known_) {
+    program_ = platform::engine_program_for_shell(name);
+    program_known_ = true;
+  }
+  if (program_.empty()) {
+    // As the shell would answer for a program it can't find.
+    std::string answer = std::string(name) + ": not found in the absolute directories of PATH\n";
+    sink(answer);
+    exit_status = 127;
+    return 0;
+  }
   // The whole line is written, however long, so its marker always comes.
   std::string marker = markers.next();
-  shell.shell->write_text(std::string(name) + " " + text + " 2>&1; echo " + marker + " $?\n");
+  shell.shell->write_text(posix_word(program_) + " " + text + " 2>&1; echo " + marker + " $?\n");
   int result = read_until(*shell.shell, limits,
                           [&](std::string_view bytes) { return markers.take(bytes, sink, exit_status); });
   if (result != 0) {

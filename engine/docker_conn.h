@@ -72,6 +72,8 @@ struct DOCKER_CONN final : EngineRunner {
   // made; null without a source of requests.
   std::function<bool()> new_request_check() const;
   WSL_DISTRO_DESC distro_;  // the shell's distro, for a restart
+  bool program_known_ = false;
+  std::string program_;      // the engine's program as the shell names it; empty: not found
   bool socket_known_ = false;
   std::string socket_path_;  // Docker's service socket; empty when out of reach
 };

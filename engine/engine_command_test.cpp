@@ -54,9 +54,9 @@ TEST(EngineDialect, CommandsOfEachEngine) {
     std::string state, poll, stats;
   } cases[] = {
       {ENGINE_DOCKER, "ps --all --filter \"name=^c$\" --format \"{{.Names}}|{{.Status}}\"",
-       "ps --all -f \"name=c\"", "stats --no-stream --format \"{{.CPUPerc}} {{.MemUsage}}\" c"},
+       "ps --all -f \"name=^c$\" --format \"{{.Names}}|{{.Status}}\"", "stats --no-stream --format \"{{.CPUPerc}} {{.MemUsage}}\" c"},
       {ENGINE_PODMAN, "ps --all --filter \"name=^c$\" --format \"{{.Names}}|{{.Status}}\"",
-       "ps --all -f \"name=c\"", "stats --no-stream --format \"{{.CPUPerc}} {{.MemUsage}} {{.CPUNano}}\" c"},
+       "ps --all -f \"name=^c$\" --format \"{{.Names}}|{{.Status}}\"", "stats --no-stream --format \"{{.CPUPerc}} {{.MemUsage}} {{.CPUNano}}\" c"},
       {ENGINE_WSLC, "ps --all --filter \"name=c\" --format json", "ps --all --filter \"name=c\" --format json",
        "stats --format json c"},
   };

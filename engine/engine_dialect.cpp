@@ -132,8 +132,11 @@ class TextReplyDialect : public EngineDialect {
     return command.add_quoted("name=^" + container + "$").add("--format").add_quoted("{{.Names}}|{{.Status}}");
   }
 
+  // The name and the status alone: the default table's COMMAND column is
+  // the image's, and may say anything ("Exited (0)" too).
   EngineCommand poll_query(const std::string& container) const override {
-    return EngineCommand{"ps", "--all", "-f"}.add_quoted("name=" + container);
+    EngineCommand command{"ps", "--all", "-f"};
+    return command.add_quoted("name=^" + container + "$").add("--format").add_quoted("{{.Names}}|{{.Status}}");
   }
 
   EngineCommand stats_query(const std::string& container) const override {
@@ -147,10 +150,8 @@ class TextReplyDialect : public EngineDialect {
     state = CONTAINER_ABSENT;
     for (const auto& full_line : lines) {
       std::string line = full_line.substr(0, 1023);
-      if (line.find(container) == std::string::npos) continue;
-      std::size_t bar = line.find('|');
-      if (bar == std::string::npos) return 0;
-      std::string state_text = line.substr(bar + 1);
+      std::string state_text;
+      if (!own_status(line, container, state_text)) continue;
       std::fprintf(stderr, "container state: %s\n", state_text.c_str());
       state = state_from_text(state_text.c_str());
       // "Up 14 seconds" names no state: a container that is up and not
@@ -165,11 +166,11 @@ class TextReplyDialect : public EngineDialect {
                          int& exit_code) const override {
     for (const auto& line : lines) {
       // Only our own container's line counts, not one whose name extends ours.
-      if (last_field(line) != container) continue;
+      std::string status;
+      if (!own_status(line, container, status)) continue;
       static const std::string kExited = "Exited (";
-      std::size_t marker = line.find(kExited);
-      if (marker == std::string::npos) return POLL_RUNNING;
-      if (!read_exit_code(line, marker + kExited.size(), exit_code)) {
+      if (status.rfind(kExited, 0) != 0) return POLL_RUNNING;
+      if (!read_exit_code(status, kExited.size(), exit_code)) {
         std::fprintf(stderr, "can't read exit code in: %s", line.c_str());
         return POLL_FAILED;
       }
@@ -221,13 +222,14 @@ class TextReplyDialect : public EngineDialect {
     return true;
   }
 
-  // The last blank-separated field of a line: the NAMES column of "ps".
-  static std::string last_field(const std::string& line) {
-    std::size_t end = line.find_last_not_of(" \t\r\n");
-    if (end == std::string::npos) return {};
-    std::size_t start = line.find_last_of(" \t", end);
-    std::size_t first = start == std::string::npos ? 0 : start + 1;
-    return line.substr(first, end - first + 1);
+  // A "NAME|STATUS" line of exactly our container: its status, with the
+  // line end as it came.
+  static bool own_status(const std::string& line, const std::string& container, std::string& status) {
+    if (line.size() <= container.size() || line.compare(0, container.size(), container) != 0 ||
+        line[container.size()] != '|')
+      return false;
+    status = line.substr(container.size() + 1);
+    return true;
   }
 };
 

@@ -1,12 +1,14 @@
 // Feeds arbitrary engine output to every reply reader of every engine: the
 // state, poll and stats readers (JSON lines and text lines), the image
-// listing, the host's CPU count and the unreachable-engine test. No crash,
+// listing, the host's CPU count, the unreachable-engine test and Docker's
+// service-socket reply. No crash,
 // no sanitizer report, no exception escaping a reader.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "engine/docker_api.h"
 #include "engine/engine_dialect.h"
 #include "lib/text_util.h"
 
@@ -25,5 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     dialect.read_host_cpus(lines);
     dialect.says_unreachable(lines);
   }
+  // The same bytes as a reply of Docker's service socket.
+  double seconds = 0;
+  read_docker_cpu_seconds(text, seconds);
   return 0;
 }

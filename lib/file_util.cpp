@@ -57,10 +57,11 @@ int delete_file_retry(const std::string& path, Clock& clock) {
 }
 
 std::FILE* open_file_retry(const std::string& path, const char* mode, Clock& clock) {
-  if (std::strchr(mode, 'r') != nullptr && !platform::path_exists(path)) return nullptr;
+  const bool reading = std::strchr(mode, 'r') != nullptr && std::strchr(mode, '+') == nullptr;
+  if (reading && !platform::path_exists(path)) return nullptr;
   std::FILE* stream = nullptr;
   retry_for_five_seconds(clock, [&] {
-    stream = platform::open_file_shared(path, mode);
+    stream = reading ? platform::open_slot_file_for_reading(path) : platform::open_file_shared(path, mode);
     return stream != nullptr;
   });
   return stream;

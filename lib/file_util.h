@@ -26,7 +26,9 @@ int copy_file_over(const std::string& source, const std::string& destination);
 int delete_file_retry(const std::string& path, Clock& clock = system_clock());
 
 // Opens a stream with fopen's mode, retrying as delete_file_retry does. A
-// missing file opened for reading gives null at once. Returns the stream of
+// missing file opened for reading gives null at once; for reading only a
+// regular file is opened, never through a link (a slot file may be the
+// container's). Returns the stream of
 // the last attempt, or null; the caller closes it.
 std::FILE* open_file_retry(const std::string& path, const char* mode, Clock& clock = system_clock());
 

@@ -1,6 +1,9 @@
 #include "lib/text_util.h"
 
 #include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 std::size_t copy_bounded(char* destination, const char* source, std::size_t size) {
@@ -43,4 +46,17 @@ std::vector<std::string> split_lines(std::string_view text, char delimiter, bool
     start = stop + 1;
   }
   return pieces;
+}
+
+bool read_plain_decimal(const char* text, double& value) {
+  const char* digits = text;
+  while (*digits == ' ' || *digits == '\t') ++digits;
+  if (*digits == '+' || *digits == '-') ++digits;
+  if (*digits != '\0' && std::strchr("iInN", *digits) != nullptr) return false;
+  if (digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) return false;
+  errno = 0;
+  double number = std::strtod(text, nullptr);
+  if (errno == ERANGE || !std::isfinite(number)) return false;
+  value = number;
+  return true;
 }

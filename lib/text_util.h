@@ -17,6 +17,12 @@ std::size_t copy_bounded(char* destination, const char* source, std::size_t size
 // source.
 std::size_t append_bounded(char* destination, const char* source, std::size_t size);
 
+// Reads the number at the start of text (blanks before it are skipped) as
+// strtod does, but plain decimals only: hexadecimal, infinity, NaN and
+// numbers out of range are refused. No number at all reads as 0. Returns
+// whether value was stored.
+bool read_plain_decimal(const char* text, double& value);
+
 // Where pattern first occurs in text, ignoring letter case, or null. Only
 // the first 1023 bytes of each are considered. The result points into text.
 const char* find_nocase(const char* text, const char* pattern);

@@ -21,12 +21,13 @@ bool create_directory(const std::string& path, int& error);
 // source's permissions (on Windows, its attributes).
 bool copy_file(const std::string& source, const std::string& destination, int& error);
 
-// Writes text into a new file at path with everything flushed to the
-// disk, then renames it over destination in one step: destination holds
-// either its old content or the whole text, never a part. On failure error
-// is that of the first step that failed, and the new file is removed.
-bool replace_file_with(const std::string& destination, const std::string& path, const std::string& text,
-                       int& error);
+// Writes text into a new file of a fresh name beside destination, with
+// everything flushed to the disk, then renames it over destination in one
+// step: destination holds either its old content or the whole text, never a
+// part. A link or a second name standing at destination is replaced, never
+// written through; an empty directory there is removed. On failure error is
+// that of the first step that failed, and the new file is removed.
+bool replace_file_with(const std::string& destination, const std::string& text, int& error);
 
 // Deletes a file.
 bool delete_file(const std::string& path, int& error);
@@ -36,11 +37,22 @@ bool delete_file(const std::string& path, int& error);
 // descriptor is not inherited by child processes.
 std::FILE* open_file_shared(const std::string& path, const char* mode);
 
-// Reads at most max_bytes from the start of a regular file into text,
-// without ever waiting: a FIFO, device or directory of that name is not
-// opened for reading at all. Returns false when there is no such regular
-// file or it can't be read.
+// Files of the slot directory may have been planted by the job's container:
+// the readers below never follow a link and never wait (a FIFO, device or
+// directory of that name is not opened for reading at all).
+
+// Reads at most max_bytes from the start of a regular file into text.
+// Returns false when there is no such regular file or it can't be read.
 bool read_regular_file_start(const std::string& path, std::size_t max_bytes, std::string& text);
+
+enum class SlotRead { ok, missing, not_regular, too_large, failed };
+
+// Reads a whole regular file of at most max_bytes into text.
+SlotRead read_slot_file(const std::string& path, std::size_t max_bytes, std::string& text);
+
+// Opens a regular file for reading as a stream, or returns null. The
+// descriptor is not inherited by child processes.
+std::FILE* open_slot_file_for_reading(const std::string& path);
 
 // The current working directory, or an empty text when it can't be read.
 std::string current_directory();

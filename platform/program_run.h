@@ -18,6 +18,12 @@ std::string find_on_path(const std::string& name);
 // directory on Windows ("wsl.exe", "PING.EXE"); found on PATH elsewhere.
 std::string system_program(const std::string& name);
 
+// How the engine shell is to name the engine's program: on Linux, where the
+// shell runs in the slot directory, the absolute path found by find_on_path
+// (empty when there is none), so that nothing in the slot stands in for it;
+// on Windows the bare name, found by the WSL distro's own shell.
+std::string engine_program_for_shell(const std::string& name);
+
 // Runs the program at path with argv (argv[0] is the name it is given),
 // standard input empty, standard output and error joined and handed to
 // sink piece by piece as they arrive, and waits for it to end. Returns true

@@ -13,7 +13,10 @@ class SlotFile {
   virtual ~SlotFile() = default;
 
   // Opens the file for reading or for writing, creating it when missing with
-  // read and write permission for everybody. Null on failure.
+  // read and write permission for everybody. Never through a link: what
+  // stands there and is not a plain file (a link, a FIFO, a device; for
+  // writing also a file with a second name) is removed and made anew, so
+  // the container can't point the job's writes elsewhere. Null on failure.
   static std::unique_ptr<SlotFile> open(const std::string& path, bool for_writing);
 
   // Writes size bytes at offset 0 without truncating. False on failure.

@@ -7,7 +7,9 @@ namespace platform {
 
 enum class StandardStream { output, error };
 
-// Reopens the stream onto the file, appending or emptying it first. Every
+// Reopens the stream onto the file, appending or emptying it first. A link,
+// FIFO or device standing there, or a file with a second name, is removed
+// and the file made anew: the log is never written through to elsewhere. Every
 // write then reaches the file at once (standard error unbuffered, standard
 // output line-buffered with 512 bytes). Returns false when the file can't be
 // opened; the stream then stays where it was.

@@ -32,7 +32,7 @@ void ClientRuntime::temporary_exit(int delay, const char* reason) {
 
 int ClientRuntime::write_status_file(const char* name, const std::string& text) {
   int error = 0;
-  platform::replace_file_with(name, std::string(name) + ".tmp", text, error);
+  platform::replace_file_with(name, text, error);
   if (error != 0) {
     char message[512];
     std::fprintf(stderr, "%s can't write %s: %s\n", log_prefix(), name,

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "lib/system_info.h"
+#include "lib/text_util.h"
 #include "lib/xml_scan.h"
 #include "platform/crash_report.h"
 #include "platform/process.h"
@@ -26,18 +27,7 @@ constexpr std::int32_t kHeartbeatTicks = 300;  // 30 seconds of 100 ms ticks
 bool number_after(const char* text, const char* tag, double& value) {
   const char* found = std::strstr(text, tag);
   if (found == nullptr) return false;
-  const char* start = found + std::strlen(tag);
-  // Plain decimal numbers only: no hexadecimal, infinity or NaN.
-  const char* digits = start;
-  while (*digits == ' ' || *digits == '\t') ++digits;
-  if (*digits == '+' || *digits == '-') ++digits;
-  if (std::strchr("iInN", *digits) != nullptr && *digits != '\0') return false;
-  if (digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) return false;
-  errno = 0;
-  double number = std::strtod(start, nullptr);
-  if (errno == ERANGE || !std::isfinite(number)) return false;
-  value = number;
-  return true;
+  return read_plain_decimal(found + std::strlen(tag), value);
 }
 
 bool integer_after(const char* text, const char* tag, std::int32_t& value) {

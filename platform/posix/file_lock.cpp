@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include "platform/posix/slot_open.h"
 #include "platform/posix/unique_fd.h"
 
 namespace platform {
@@ -22,11 +23,11 @@ class PosixFileLock final : public FileLock {
 
 std::unique_ptr<FileLock> FileLock::acquire(const std::string& path, int& error) {
   error = 0;
-  unique_fd fd(retry_eintr([&] { return ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666); }));
-  if (!fd.valid()) {
-    error = errno;
-    return nullptr;
-  }
+  // The lock file is never written: a second name of it does no harm, and
+  // replacing it would let a second instance lock a new file beside the
+  // first instance's.
+  unique_fd fd = open_slot_entry(path, SlotOpen{.access = O_WRONLY, .owned = true}, error);
+  if (!fd.valid()) return nullptr;
   // flock locks belong to the open file description, so a second open of the
   // same file in this process is refused just as another process would be.
   if (retry_eintr([&] { return ::flock(fd.get(), LOCK_EX | LOCK_NB); }) != 0) {

@@ -4,14 +4,42 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "platform/posix/slot_open.h"
 #include "platform/posix/unique_fd.h"
 #include "platform/system_error.h"
 
 namespace platform {
+namespace {
+
+// A name beside destination that no other writer uses.
+std::string temporary_name(const std::string& destination) {
+  static std::atomic<unsigned> counter{0};
+  thread_local std::minstd_rand generator{std::random_device{}()};
+  return destination + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(counter++) + "." +
+         std::to_string(generator());
+}
+
+// Reads up to max_bytes from the descriptor's position into text.
+bool read_at_most(int fd, std::size_t max_bytes, std::string& text) {
+  text.resize(max_bytes);
+  std::size_t done = 0;
+  while (done < max_bytes) {
+    ssize_t got = retry_eintr([&] { return ::read(fd, text.data() + done, max_bytes - done); });
+    if (got < 0) return false;
+    if (got == 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  text.resize(done);
+  return true;
+}
+
+}  // namespace
 
 bool path_exists(const std::string& path) {
   struct stat info{};
@@ -63,22 +91,36 @@ bool copy_file(const std::string& source, const std::string& destination, int& e
   }
 }
 
-bool replace_file_with(const std::string& destination, const std::string& path, const std::string& text,
-                       int& error) {
-  int code = 0;
-  {
-    unique_fd fd(retry_eintr([&] { return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666); }));
-    if (!fd.valid()) return succeeded(errno, error);
-    std::size_t done = 0;
-    while (done < text.size() && code == 0) {
-      ssize_t put = retry_eintr([&] { return ::write(fd.get(), text.data() + done, text.size() - done); });
-      if (put < 0) code = errno;
-      if (put > 0) done += static_cast<std::size_t>(put);
-    }
-    if (code == 0 && ::fsync(fd.get()) != 0) code = errno;
-    if (::close(fd.release()) != 0 && code == 0) code = errno;
+bool replace_file_with(const std::string& destination, const std::string& text, int& error) {
+  // A fresh name that nothing can have planted beforehand: O_EXCL with
+  // O_NOFOLLOW refuses whatever stands there, link or not.
+  unique_fd fd;
+  std::string path;
+  for (int attempt = 0; attempt < 100 && !fd.valid(); ++attempt) {
+    path = temporary_name(destination);
+    fd.reset(retry_eintr([&] {
+      return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    }));
+    if (!fd.valid() && errno != EEXIST) return succeeded(errno, error);
   }
-  if (code == 0 && ::rename(path.c_str(), destination.c_str()) != 0) code = errno;
+  if (!fd.valid()) return succeeded(EEXIST, error);
+  int code = 0;
+  std::size_t done = 0;
+  while (done < text.size() && code == 0) {
+    ssize_t put = retry_eintr([&] { return ::write(fd.get(), text.data() + done, text.size() - done); });
+    if (put < 0) code = errno;
+    if (put > 0) done += static_cast<std::size_t>(put);
+  }
+  if (code == 0 && ::fsync(fd.get()) != 0) code = errno;
+  if (::close(fd.release()) != 0 && code == 0) code = errno;
+  // rename replaces the name itself: a link or a second name standing there
+  // is dropped, never written through. Only a directory stands in the way.
+  if (code == 0 && ::rename(path.c_str(), destination.c_str()) != 0) {
+    code = errno;
+    if ((code == EISDIR || code == ENOTEMPTY || code == EEXIST) && remove_slot_entry(destination) &&
+        ::rename(path.c_str(), destination.c_str()) == 0)
+      code = 0;
+  }
   if (code != 0) ::unlink(path.c_str());
   return succeeded(code, error);
 }
@@ -99,21 +141,31 @@ std::FILE* open_file_shared(const std::string& path, const char* mode) {
 
 bool read_regular_file_start(const std::string& path, std::size_t max_bytes, std::string& text) {
   text.clear();
-  // Non-blocking: opening a FIFO for reading would wait for a writer.
-  unique_fd fd(retry_eintr([&] { return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY); }));
-  if (!fd.valid()) return false;
-  struct stat info {};
-  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  text.resize(max_bytes);
-  std::size_t done = 0;
-  while (done < max_bytes) {
-    ssize_t got = retry_eintr([&] { return ::read(fd.get(), text.data() + done, max_bytes - done); });
-    if (got < 0) return false;
-    if (got == 0) break;
-    done += static_cast<std::size_t>(got);
+  int error = 0;
+  unique_fd fd = open_slot_entry(path, SlotOpen{.access = O_RDONLY}, error);
+  return fd.valid() && read_at_most(fd.get(), max_bytes, text);
+}
+
+SlotRead read_slot_file(const std::string& path, std::size_t max_bytes, std::string& text) {
+  text.clear();
+  int error = 0;
+  unique_fd fd = open_slot_entry(path, SlotOpen{.access = O_RDONLY}, error);
+  if (!fd.valid()) {
+    if (error == ENOENT) return SlotRead::missing;
+    return error == ELOOP || error == EINVAL ? SlotRead::not_regular : SlotRead::failed;
   }
-  text.resize(done);
-  return true;
+  // One byte more than allowed tells a file that is too large.
+  if (!read_at_most(fd.get(), max_bytes + 1, text)) return SlotRead::failed;
+  return text.size() > max_bytes ? SlotRead::too_large : SlotRead::ok;
+}
+
+std::FILE* open_slot_file_for_reading(const std::string& path) {
+  int error = 0;
+  unique_fd fd = open_slot_entry(path, SlotOpen{.access = O_RDONLY}, error);
+  if (!fd.valid()) return nullptr;
+  std::FILE* stream = ::fdopen(fd.get(), "r");
+  if (stream != nullptr) fd.release();
+  return stream;
 }
 
 std::string current_directory() {

@@ -38,6 +38,8 @@ std::string find_on_path(const std::string& name) {
 
 std::string system_program(const std::string& name) { return find_on_path(name); }
 
+std::string engine_program_for_shell(const std::string& name) { return find_on_path(name); }
+
 bool run_program(const std::string& path, const std::vector<std::string>& argv,
                  const std::function<void(std::string_view)>& sink, int& exit_status,
                  const std::function<bool()>& stop) {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/posix/slot_open.h"
 #include "platform/posix/unique_fd.h"
 
 namespace platform {
@@ -35,8 +36,9 @@ class PosixSlotFile final : public SlotFile {
 }  // namespace
 
 std::unique_ptr<SlotFile> SlotFile::open(const std::string& path, bool for_writing) {
-  int flags = (for_writing ? O_WRONLY : O_RDONLY) | O_CREAT | O_CLOEXEC;
-  unique_fd fd(retry_eintr([&] { return ::open(path.c_str(), flags, 0666); }));
+  int error = 0;
+  unique_fd fd = open_slot_entry(
+      path, SlotOpen{.access = for_writing ? O_WRONLY : O_RDONLY, .owned = true, .sole_name = for_writing}, error);
   if (!fd.valid()) return nullptr;
   return std::make_unique<PosixSlotFile>(std::move(fd));
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "platform/posix/slot_open.h"
 #include "platform/posix/unique_fd.h"
 
 namespace platform {
@@ -63,8 +64,9 @@ void finish_standard_error() {
 }
 
 bool redirect_stream(StandardStream stream, const std::string& path, bool append) {
-  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
-  unique_fd fd(retry_eintr([&] { return ::open(path.c_str(), flags, 0666); }));
+  int error = 0;
+  unique_fd fd = open_slot_entry(
+      path, SlotOpen{.access = O_WRONLY | (append ? O_APPEND : O_TRUNC), .owned = true, .sole_name = true}, error);
   if (!fd.valid()) return false;
   std::FILE* file = stream == StandardStream::error ? stderr : stdout;
   int target = stream == StandardStream::error ? 2 : 1;

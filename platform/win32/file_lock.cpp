@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/win32/slot_open.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 
@@ -20,10 +21,10 @@ class WindowsFileLock final : public FileLock {
 
 std::unique_ptr<FileLock> FileLock::acquire(const std::string& path, int& error) {
   error = 0;
-  unique_handle file(
-      ::CreateFileW(to_wide_string(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD code = 0;
+  unique_handle file = open_slot_entry(path, SlotOpen{.access = GENERIC_WRITE, .share = 0, .owned = true}, code);
   if (!file.valid()) {
-    error = static_cast<int>(::GetLastError());
+    error = static_cast<int>(code);
     return nullptr;
   }
   return std::make_unique<WindowsFileLock>(std::move(file));

@@ -25,6 +25,9 @@ bool is_file(const std::string& path) {
 
 }  // namespace
 
+// The distro's shell looks the engine up in the distro, never in the slot.
+std::string engine_program_for_shell(const std::string& name) { return name; }
+
 std::string find_on_path(const std::string& name) {
   if (name.empty() || name.find_first_of("\\/:") != std::string::npos) return {};
   std::string entries;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/win32/slot_open.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 
@@ -42,9 +43,10 @@ class WindowsSlotFile final : public SlotFile {
 }  // namespace
 
 std::unique_ptr<SlotFile> SlotFile::open(const std::string& path, bool for_writing) {
-  unique_handle file(::CreateFileW(to_wide_string(path).c_str(), for_writing ? GENERIC_WRITE : GENERIC_READ,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD error = 0;
+  unique_handle file = open_slot_entry(
+      path, SlotOpen{.access = for_writing ? GENERIC_WRITE : GENERIC_READ, .owned = true, .sole_name = for_writing},
+      error);
   if (!file.valid()) return nullptr;
   return std::make_unique<WindowsSlotFile>(std::move(file));
 }

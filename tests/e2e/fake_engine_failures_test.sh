@@ -20,7 +20,7 @@ expect_eq "temporary exit delay" "60" "$(head -n 1 "$JOB_DIR/corvo_temporary_exi
 [ -e "$JOB_DIR/corvo_finish_called" ] && fail "an unreachable engine finished the job"
 expect_eq "engine commands" "ps|--all|--filter|name=^corvo$|--format|{{.Names}}|{{.Status}}|
 start|corvo|
-$(for i in $(seq 16); do echo 'ps|--all|-f|name=corvo|'; done)" "$(cat "$FAKE_ENGINE_LOG")"
+$(for i in $(seq 16); do echo 'ps|--all|-f|name=^corvo$|--format|{{.Names}}|{{.Status}}|'; done)" "$(cat "$FAKE_ENGINE_LOG")"
 rm -f "$JOB_DIR/engine_waits"
 
 # A state query the engine refuses is a failed query, not an absent
@@ -44,7 +44,7 @@ head -c 65536 /dev/urandom > "$FAKE_ENGINE_STATE/container.log"
 seq 1 1000 | sed 's/^/text line /' >> "$FAKE_ENGINE_STATE/container.log"
 install_fake_engine podman '
 case "$1" in
-  ps) if [ "$2 $3" = "--all --filter" ]; then echo "corvo|Exited (0) now"; else echo "x Exited (0) now corvo"; fi ;;
+  ps) if [ "$2 $3" = "--all --filter" ]; then echo "corvo|Exited (0) now"; else echo "corvo|Exited (0) now"; fi ;;
   logs) cat "$FAKE_ENGINE_STATE/container.log" ;;
 esac'
 run_quayside

@@ -20,14 +20,14 @@ case "$1" in
       [ -s "$S/state" ] && echo "$name|$(cat "$S/state")"
       exit 0
     fi
-    name=${4#name=}
+    name=${4#name=^}; name=${name%\$}
     if [ -e "$S/down_for" ]; then
       [ -e "$S/down_until" ] || echo $(( $(date +%s) + $(cat "$S/down_for") )) > "$S/down_until"
       if [ "$(date +%s)" -lt "$(cat "$S/down_until")" ]; then echo "Cannot connect to Podman."; exit 125; fi
     fi
     if [ -e "$S/kill_shell_once" ]; then rm "$S/kill_shell_once"; kill -9 $PPID; fi
-    if [ -e "$S/exit_code" ]; then echo "id img cmd 1s Exited ($(cat "$S/exit_code")) now $name";
-    else echo "id img cmd 1s Up 2 seconds $name"; fi ;;
+    if [ -e "$S/exit_code" ]; then echo "$name|Exited ($(cat "$S/exit_code")) now";
+    else echo "$name|Up 2 seconds"; fi ;;
   stats) echo "5.00% 1MB / 2GB" ;;
   logs) echo "the log" ;;
 esac'

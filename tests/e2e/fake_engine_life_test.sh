@@ -24,8 +24,8 @@ case "$1" in
   create) for a in "$@"; do case "$a" in ARGS=*) printf "%s" "${a#ARGS=}" > "$FAKE_ENGINE_STATE/args";; esac; done; echo 0123abcd ;;
   ps)
     if [ "$2 $3" = "--all --filter" ]; then echo "NAMES|STATUS";
-    elif [ "$(count poll)" -lt 3 ]; then echo "id2 img cmd 1s Exited (7) now corvo2"; echo "id img cmd 1s Up 1 second corvo";
-    else echo "id img cmd 1s Exited (0) now corvo"; fi ;;
+    elif [ "$(count poll)" -lt 3 ]; then echo "corvo2|Exited (7) now"; echo "corvo|Up 1 second";
+    else echo "corvo|Exited (0) now"; fi ;;
   stats) echo "0.00% 0B / 1GB" ;;
   logs) echo "GEOMETRY OPTIMIZATION"; echo "EOM"; echo "job line 1"; printf "job line 2 without newline" ;;
   container) echo "removed $3" ;;
@@ -47,11 +47,11 @@ build|.|--retry|0|-t|corvo|-f|Dockerfile|--pull=never|
 build|.|--retry|0|-t|corvo|-f|Dockerfile|--pull=never|
 create|--name|corvo|-v|@SLOT@/:/app|-e|ARGS= $(touch x) a"b `touch y`|-v|/data/my cache:/cache|-v|/plain:/plain|-p|8080:80|--gpus|all|--shm-size=1g|--log-driver=k8s-file|corvo|
 start|corvo|
-ps|--all|-f|name=corvo|
+ps|--all|-f|name=^corvo$|--format|{{.Names}}|{{.Status}}|
 stats|--no-stream|--format|{{.CPUPerc}} {{.MemUsage}} {{.CPUNano}}|corvo|
-ps|--all|-f|name=corvo|
+ps|--all|-f|name=^corvo$|--format|{{.Names}}|{{.Status}}|
 stats|--no-stream|--format|{{.CPUPerc}} {{.MemUsage}} {{.CPUNano}}|corvo|
-ps|--all|-f|name=corvo|
+ps|--all|-f|name=^corvo$|--format|{{.Names}}|{{.Status}}|
 logs|corvo|
 container|rm|corvo|
 image|rm|corvo|
