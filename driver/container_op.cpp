@@ -6,10 +6,14 @@
 
 int run_engine(JOB& job, const EngineCommand& command, std::vector<std::string>& lines, bool show, int& exit_status) {
   int result = job.engine->run_engine_command(command, lines, show, exit_status);
+  note_reachability(job, result, exit_status, lines);
+  return result;
+}
+
+void note_reachability(JOB& job, int result, int exit_status, const std::vector<std::string>& lines) {
   bool channel_lost = result == RC_CONNECT_FAILED || result == RC_TIMED_OUT || result == RC_READ_FAILED;
   job.engine_unreachable =
       channel_lost || (result == 0 && exit_status != 0 && job.engine->dialect().says_unreachable(lines));
-  return result;
 }
 
 bool output_has_text(const std::vector<std::string>& lines, const char* text) {

@@ -13,6 +13,10 @@
 // rather than that it refused the command.
 int run_engine(JOB& job, const EngineCommand& command, std::vector<std::string>& lines, bool show, int& exit_status);
 
+// Notes in job.engine_unreachable what a command's outcome says of the
+// engine, as run_engine does; for commands whose output was streamed.
+void note_reachability(JOB& job, int result, int exit_status, const std::vector<std::string>& lines);
+
 // True when a line of the output contains text (case-sensitive).
 bool output_has_text(const std::vector<std::string>& lines, const char* text);
 

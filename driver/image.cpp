@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "driver/bounded_output.h"
 #include "driver/container_op.h"
 #include "lib/result_codes.h"
 #include "platform/build_mutex.h"
@@ -48,6 +49,10 @@ void check_exit_request(JOB& job) {
 
 namespace {
 
+// What of a build's output is kept and shown: a build may print without end.
+constexpr std::size_t kBuildOutputHead = 64 * 1024;
+constexpr std::size_t kBuildOutputTail = 64 * 1024;
+
 // Tells the client the job needs the network, then waits ten seconds.
 void wait_for_network(JOB& job) {
   job.runtime->set_network_wanted(true);
@@ -87,10 +92,24 @@ int build_image(JOB& job) {
       std::fputs("couldn't acquire build mutex\n", stderr);
       return -1;
     }
-    std::vector<std::string> lines;
+    // The build's output is streamed: only its head and tail are kept, for
+    // the log and for the checks below.
+    bool show = job.verbose() >= 1;
+    BoundedOutput output(kBuildOutputHead, kBuildOutputTail, show);
     int exit_status = 0;
     job.building = true;
-    int result = run_engine(job, command, lines, job.verbose() >= 1, exit_status);
+    bool output_begun = false;
+    int result = job.engine->stream_engine_command(
+        command,
+        [&](std::string_view bytes) {
+          if (show && !output_begun) std::fputs("command output:\n", stderr);
+          output_begun = true;
+          output.take(bytes);
+        },
+        show, exit_status);
+    output.finish();
+    std::vector<std::string> lines = output.lines();
+    note_reachability(job, result, exit_status, lines);
     // A build given up for the client's request ends as the request says.
     if (result == RC_RESULT_ABORTED_BY_USER) check_exit_request(job);
     job.building = false;

@@ -87,10 +87,12 @@ TEST_F(ImageTest, BuildFailures) {
   } cases[] = {
       {"runner failed", {}, -102, true, "build command failed: -102\n"},
       {"engine error", {"STEP 1\n", "Error: no Dockerfile\n"}, 0, true,
-       "Output from 'build' command:\n   STEP 1\n   Error: no Dockerfile\n"},
+       "command output:\nSTEP 1\nError: no Dockerfile\nOutput from 'build' command:\n   STEP 1\n   Error: no Dockerfile\n"},
       {"disconnection while the network works", {"dial tcp: network is unreachable\n"}, 0, true,
+       "command output:\ndial tcp: network is unreachable\n"
        "build cmd output indicates disconnection\n... but test server is reachable; quitting\n"},
       {"engine failed without saying Error", {"STEP 2: RUN make\n", "make: *** [all] 2\n"}, 0, true,
+       "command output:\nSTEP 2: RUN make\nmake: *** [all] 2\n"
        "Output from 'build' command:\n   STEP 2: RUN make\n   make: *** [all] 2\n"},
   };
   for (const auto& c : cases) {
@@ -107,7 +109,7 @@ TEST_F(ImageTest, ASuccessfulBuildIsNotJudgedByItsWords) {
   set_ping(false);
   std::string log;
   EXPECT_EQ(build(log), 0);
-  EXPECT_EQ(log, "build succeeded\n");
+  EXPECT_EQ(log, "command output:\nwarning: unreachable code\nCOPY ErrorHandler.cpp\nbuild succeeded\n");
 }
 
 TEST_F(ImageTest, LostConnectivityWaitsAndRetries) {
@@ -132,6 +134,7 @@ TEST_F(ImageTest, LostConnectivityWaitsAndRetries) {
   std::string log;
   ASSERT_EQ(build(log), 0);
   EXPECT_EQ(log,
+            "command output:\nmisbehaving\n"
             "build cmd output indicates disconnection\ntest server is unreachable; sleeping\n"
             "test server still unreachable; sleeping 10\nbuild succeeded\n");
   EXPECT_EQ(this->clock.pauses, (std::vector<double>{10, 10}));

@@ -55,9 +55,14 @@ void prepare_job(JOB& job) {
     job.init_data.wu_cpu_time = 0.0;
   } else {
     job.runtime->copy_init_data(job.init_data);
-    const std::string dir = job.init_data.project_dir;
-    std::size_t slash = dir.rfind('/');
-    job.project_name = slash == std::string::npos ? dir : dir.substr(slash + 1);
+    // The project's directory is mounted by this name: one that names no
+    // directory of its own would hand the container every project, or the
+    // client's whole data directory.
+    if (!project_name_of(job.init_data.project_dir, job.project_name)) {
+      std::fprintf(stderr, "project_dir in init_data.xml names no project directory: \"%s\"\n",
+                   job.init_data.project_dir);
+      job.runtime->finish(1);
+    }
     name_job(job);
     job.cpu_time = job.init_data.wu_cpu_time;
   }

@@ -60,6 +60,13 @@ std::string make_name(const std::string& first, const std::string& second) {
   return name + suffix;
 }
 
+bool project_name_of(const std::string& project_dir, std::string& name) {
+  // A Windows client may write '\\' throughout.
+  std::size_t separator = project_dir.find_last_of("/\\");
+  name = separator == std::string::npos ? project_dir : project_dir.substr(separator + 1);
+  return !name.empty() && name != "." && name != "..";
+}
+
 void name_job(JOB& job) {
   job.job_image = job.config.image_name.empty() ? make_name(job.project_name, job.init_data.wu_name)
                                                 : job.config.image_name.substr(0, kImageNameLimit);

@@ -18,3 +18,8 @@ std::string make_name(const std::string& first, const std::string& second);
 // from image_name of job.toml when set, else from the project and the
 // work unit; the container from the project and the result.
 void name_job(JOB& job);
+
+// The project's name: what follows the last '/' or '\\' of the client's
+// project_dir. False when that is empty, "." or "..", which name no
+// project directory of its own.
+bool project_name_of(const std::string& project_dir, std::string& name);

@@ -10,6 +10,9 @@ namespace {
 
 class PrepareJobTest : public JobTest {
  protected:
+  PrepareJobTest() {
+    copy_bounded(runtime.init_data.project_dir, "/var/lib/corvo/projects/proj", sizeof runtime.init_data.project_dir);
+  }
   // Runs prepare_job; an end of the job comes back, else {false, kPrepared}.
   JobEnded prepare() {
     try {
@@ -40,6 +43,39 @@ TEST_F(PrepareJobTest, WithAClientTheNamesAndCpuTimeComeFromItsInitData) {
   EXPECT_EQ(runtime.init_data_loads, 0);
   EXPECT_EQ(runtime.sporadic_dir, "");
   EXPECT_EQ(job.context_dir, ".");
+}
+
+TEST_F(PrepareJobTest, TheProjectIsNamedByTheLastPartOfItsDirectory) {
+  const struct {
+    const char* project_dir;
+    const char* name;  // null: no project directory of its own, the job ends
+  } cases[] = {
+      {"/var/lib/corvo/projects/sim.example.org", "sim.example.org"},
+      {"C:\\ProgramData\\Corvo\\projects\\sim.example.org", "sim.example.org"},
+      {"C:/ProgramData/Corvo\\projects/sim.example.org", "sim.example.org"},
+      {"sim.example.org", "sim.example.org"},
+      {"/var/lib/corvo/projects/..", nullptr},
+      {"/var/lib/corvo/projects/.", nullptr},
+      {"/var/lib/corvo/projects/", nullptr},
+      {"C:\\ProgramData\\Corvo\\projects\\..", nullptr},
+      {"", nullptr},
+  };
+  for (const auto& c : cases) {
+    copy_bounded(runtime.init_data.project_dir, c.project_dir, sizeof runtime.init_data.project_dir);
+    job.project_name.clear();
+    StderrCapture log;
+    JobEnded end = prepare();
+    if (c.name != nullptr) {
+      EXPECT_EQ(end.code, kPrepared) << c.project_dir;
+      EXPECT_EQ(job.project_name, c.name) << c.project_dir;
+    } else {
+      EXPECT_TRUE(end.finished) << c.project_dir;
+      EXPECT_EQ(end.code, 1) << c.project_dir;
+      std::string said = std::string("project_dir in init_data.xml names no project directory: \"") +
+                         c.project_dir + "\"\n";
+      EXPECT_NE(log.text().find(said), std::string::npos) << c.project_dir;
+    }
+  }
 }
 
 TEST_F(PrepareJobTest, AloneItRunsOnOneCpuUnderFixedNames) {

@@ -23,7 +23,7 @@ int DOCKER_CONN::start_shell() {
   if (engine == ENGINE_PODMAN) return shell.setup_podman(distro_);
   std::string error_text;  // not printed: the caller reports the result
   if (shell.prepare_pipes(error_text) != 0) return -1;
-  return shell.launch(distro_.distro_name, "", true);
+  return shell.launch(distro_.distro_name, kEngineShell, true);
 }
 
 int DOCKER_CONN::init_wslc() {

@@ -26,6 +26,10 @@ std::vector<std::string> podman_shell_arguments(const WSL_DISTRO_DESC& distro) {
   std::vector<std::string> argv{"wsl", "-d", distro.distro_name};
   bool plain_user = distro.distro_name == kRunnerDistro && distro.distro_version < 4;
   if (!plain_user) argv.insert(argv.end(), {"-u", "root"});
+  // Not the distro's default shell (fish or zsh would read the engine
+  // lines by their own quoting rules): the POSIX shell the lines are
+  // written for.
+  argv.insert(argv.end(), {"--exec", kEngineShell});
   return argv;
 }
 

@@ -22,14 +22,18 @@ struct WSL_CMD {
   // RC_NOT_FOUND after "pWslLaunch failed: 0x%08lx\n".
   int launch(const std::string& distro_name, const std::string& command, bool use_cwd);
 
-  // Starts the distro's shell with "wsl -d NAME" (the runner distro before
-  // version 4) or "wsl -d NAME -u root". Returns 0, or the failure after
+  // Starts /bin/sh in the distro with "wsl -d NAME --exec /bin/sh" (the
+  // runner distro before version 4) or "wsl -d NAME -u root --exec /bin/sh". Returns 0, or the failure after
   // "WSL_CMD::setup_podman() failed: %d\n".
   int setup_podman(const WSL_DISTRO_DESC& distro);
 };
 
+// The POSIX shell started in a distro to run engine commands, whatever the
+// distro's default shell is.
+inline constexpr const char* kEngineShell = "/bin/sh";
+
 // The arguments of "wsl" that setup_podman starts for the distro, the
-// program's name first.
+// program's name first: "wsl -d NAME [-u root] --exec /bin/sh".
 std::vector<std::string> podman_shell_arguments(const WSL_DISTRO_DESC& distro);
 
 // Seconds on a clock that only moves forward.

@@ -211,11 +211,11 @@ TEST(WslCmd, PodmanShellArguments) {
     int version;
     const char* command;
   } cases[] = {
-      {"corvo-tavi-runner", 3, "wsl -d corvo-tavi-runner"},
-      {"corvo-tavi-runner", 4, "wsl -d corvo-tavi-runner -u root"},
-      {"corvo-tavi-runnerX", 1, "wsl -d corvo-tavi-runnerX -u root"},
-      {"Ubuntu", 0, "wsl -d Ubuntu -u root"},
-      {"My Distro", 0, "wsl -d \"My Distro\" -u root"},
+      {"corvo-tavi-runner", 3, "wsl -d corvo-tavi-runner --exec /bin/sh"},
+      {"corvo-tavi-runner", 4, "wsl -d corvo-tavi-runner -u root --exec /bin/sh"},
+      {"corvo-tavi-runnerX", 1, "wsl -d corvo-tavi-runnerX -u root --exec /bin/sh"},
+      {"Ubuntu", 0, "wsl -d Ubuntu -u root --exec /bin/sh"},
+      {"My Distro", 0, "wsl -d \"My Distro\" -u root --exec /bin/sh"},
   };
   for (const auto& c : cases) {
     WSL_DISTRO_DESC distro;

@@ -5,10 +5,12 @@
 
 #include <atomic>
 #include <cstdio>
+#include <string>
 #include <thread>
 
 #include "platform/posix/slot_open.h"
 #include "platform/posix/unique_fd.h"
+#include "platform/terminal_text.h"
 
 namespace platform {
 namespace {
@@ -38,11 +40,18 @@ bool start_terminal_copy(unique_fd file) {
   copier_running = true;
   std::thread([from = std::move(read_end), to = std::move(file), tty = std::move(terminal)] {
     char buffer[4096];
+    // The file keeps the bytes; the terminal is shown control characters
+    // escaped, so that nothing the container printed can act on it.
+    TerminalText terminal;
+    std::string shown;
     for (;;) {
       ssize_t got = retry_eintr([&] { return ::read(from.get(), buffer, sizeof buffer); });
       if (got <= 0) break;
       write_all(to.get(), buffer, static_cast<std::size_t>(got));
-      if (copy_to_terminal) write_all(tty.get(), buffer, static_cast<std::size_t>(got));
+      if (!copy_to_terminal) continue;
+      shown.clear();
+      terminal.escape(std::string_view(buffer, static_cast<std::size_t>(got)), shown);
+      write_all(tty.get(), shown.data(), shown.size());
     }
     copier_running = false;
   }).detach();

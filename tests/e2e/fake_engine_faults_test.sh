@@ -95,12 +95,14 @@ expect_log_has "engine shell restarted"
 # still tells the outcome; no partial file is left.
 start_fresh "Created"
 echo 4 > "$S/exit_code"
-mkdir -p "$JOB_DIR/corvo_finish_called.tmp"
+rm -f "$JOB_DIR/corvo_finish_called"
+mkdir -p "$JOB_DIR/corvo_finish_called/in the way"
 run_quayside
-rmdir "$JOB_DIR/corvo_finish_called.tmp"
 expect_eq "exit status with an unwritable finish file" 4 "$status"
 grep -q "can't write corvo_finish_called: " "$WORK/log" || fail "no message for the unwritable finish file"
-[ -e "$JOB_DIR/corvo_finish_called" ] && fail "a finish file was left"
+[ -f "$JOB_DIR/corvo_finish_called" ] && fail "a finish file was left"
+ls "$JOB_DIR" | grep -q '^corvo_finish_called\.tmp' && fail "a temporary finish file was left"
+rm -r "$JOB_DIR/corvo_finish_called"
 
 # A hung stats and a quit: the container is paused and quayside is gone
 # within seconds, the hung engine process with it.

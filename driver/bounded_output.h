@@ -1,0 +1,35 @@
+// An engine command's output that may be of any size (an image build can
+// print gigabytes): shown as it arrives up to a head, then only its tail is
+// kept, and at the end the tail is shown after one line saying how much was
+// left out. Memory stays bounded by head and tail. Main thread only.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class BoundedOutput {
+ public:
+  // With echo, the output reaches standard error as described; without, it
+  // is only kept.
+  BoundedOutput(std::size_t head_limit, std::size_t tail_limit, bool echo);
+
+  void take(std::string_view bytes);
+
+  // Shows what is still to be shown: "   ... N bytes left out ...\n" when
+  // bytes were dropped, then the tail.
+  void finish();
+
+  // The kept lines, head then tail, each with its line end.
+  std::vector<std::string> lines() const;
+
+  unsigned long long left_out() const { return total_ - head_.size() - tail_.size(); }
+
+ private:
+  std::size_t head_limit_, tail_limit_;
+  bool echo_;
+  std::string head_;  // shown as it came
+  std::string tail_;  // the last bytes past the head, not shown yet
+  unsigned long long total_ = 0;
+};
