@@ -10,6 +10,7 @@
 #include "driver/container_op.h"
 #include "driver/container_state.h"
 #include "driver/engine_faults.h"
+#include "driver/engine_policy.h"
 #include "driver/image.h"
 #include "driver/job_names.h"
 #include "driver/shell_words.h"
@@ -75,6 +76,15 @@ void prepare_job(JOB& job) {
   if (has_shell_characters(job.config.image_name)) {
     std::fprintf(stderr, "bad image_name: %s\n", job.config.image_name.c_str());
     job.runtime->exit(1);
+  }
+  // What the job asks of the engine stays within what the volunteer allows.
+  const std::string client_dir = job.standalone ? "" : job.init_data.corvo_dir;
+  ENGINE_POLICY policy;
+  read_engine_policy(client_dir, policy);
+  std::string refused = engine_policy_refusal(job.config, policy, client_dir);
+  if (!refused.empty()) {
+    std::fprintf(stderr, "%s\n", refused.c_str());
+    job.runtime->finish(1);
   }
   if (job.verbose() != 0) print_config(job.config);
   if (job.sporadic) {

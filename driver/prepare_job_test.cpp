@@ -114,6 +114,9 @@ TEST_F(PrepareJobTest, WhatEndsTheJobBeforeTheEngine) {
        "bad image_name: a;b\n"},
       {"sporadic files that can't be made", false, nullptr, true, -108, {true, -108},
        "can't create sporadic files\n"},
+      {"an option the volunteer did not allow", false, "create_args = \"--privileged\"\n", true, 0, {true, 1},
+       "create_args: --privileged is refused: it gives the container the whole machine. The volunteer can allow "
+       "it with allow_privileged = true in quayside.toml in the client's data directory\n"},
   };
   for (const auto& c : cases) {
     std::filesystem::remove("job.toml");
