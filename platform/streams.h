@@ -22,7 +22,9 @@ bool redirect_stream(StandardStream stream, const std::string& path, bool append
 void stop_terminal_copy();
 
 // Waits, at most two seconds, until everything written to standard error
-// has reached its file and terminal. Call right before the process ends:
+// has reached its file and terminal. When the file's name no longer leads
+// to it (the container replaced the name while the job ran), a copy of the
+// file is put back under the name. Call right before the process ends:
 // standard error writes nowhere afterwards.
 void finish_standard_error();
 

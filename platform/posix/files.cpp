@@ -4,9 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -16,14 +14,6 @@
 
 namespace platform {
 namespace {
-
-// A name beside destination that no other writer uses.
-std::string temporary_name(const std::string& destination) {
-  static std::atomic<unsigned> counter{0};
-  thread_local std::minstd_rand generator{std::random_device{}()};
-  return destination + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(counter++) + "." +
-         std::to_string(generator());
-}
 
 // Reads up to max_bytes from the descriptor's position into text.
 bool read_at_most(int fd, std::size_t max_bytes, std::string& text) {
@@ -92,37 +82,17 @@ bool copy_file(const std::string& source, const std::string& destination, int& e
 }
 
 bool replace_file_with(const std::string& destination, const std::string& text, int& error) {
-  // A fresh name that nothing can have planted beforehand: O_EXCL with
-  // O_NOFOLLOW refuses whatever stands there, link or not.
-  unique_fd fd;
-  std::string path;
-  for (int attempt = 0; attempt < 100 && !fd.valid(); ++attempt) {
-    path = temporary_name(destination);
-    fd.reset(retry_eintr([&] {
-      return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    }));
-    if (!fd.valid() && errno != EEXIST) return succeeded(errno, error);
-  }
-  if (!fd.valid()) return succeeded(EEXIST, error);
-  int code = 0;
-  std::size_t done = 0;
-  while (done < text.size() && code == 0) {
-    ssize_t put = retry_eintr([&] { return ::write(fd.get(), text.data() + done, text.size() - done); });
-    if (put < 0) code = errno;
-    if (put > 0) done += static_cast<std::size_t>(put);
-  }
-  if (code == 0 && ::fsync(fd.get()) != 0) code = errno;
-  if (::close(fd.release()) != 0 && code == 0) code = errno;
-  // rename replaces the name itself: a link or a second name standing there
-  // is dropped, never written through. Only a directory stands in the way.
-  if (code == 0 && ::rename(path.c_str(), destination.c_str()) != 0) {
-    code = errno;
-    if ((code == EISDIR || code == ENOTEMPTY || code == EEXIST) && remove_slot_entry(destination) &&
-        ::rename(path.c_str(), destination.c_str()) == 0)
-      code = 0;
-  }
-  if (code != 0) ::unlink(path.c_str());
-  return succeeded(code, error);
+  return succeeded(replace_through_temporary(destination, [&](int fd) {
+                     std::size_t done = 0;
+                     while (done < text.size()) {
+                       ssize_t put =
+                           retry_eintr([&] { return ::write(fd, text.data() + done, text.size() - done); });
+                       if (put < 0) return errno;
+                       done += static_cast<std::size_t>(put);
+                     }
+                     return 0;
+                   }),
+                   error);
 }
 
 bool delete_file(const std::string& path, int& error) {

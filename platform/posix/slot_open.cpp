@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <random>
 
 namespace platform {
 namespace {
@@ -76,6 +78,46 @@ unique_fd open_slot_entry(const std::string& path, const SlotOpen& how, int& err
     return unique_fd();
   }
   return open_checked(path, how, O_CREAT | O_EXCL, unfit, error);
+}
+
+namespace {
+
+// A name beside destination that no other writer uses.
+std::string temporary_name(const std::string& destination) {
+  static std::atomic<unsigned> counter{0};
+  thread_local std::minstd_rand generator{std::random_device{}()};
+  return destination + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(counter++) + "." +
+         std::to_string(generator());
+}
+
+}  // namespace
+
+int replace_through_temporary(const std::string& destination, const std::function<int(int fd)>& write) {
+  // A fresh name that nothing can have planted beforehand: O_EXCL with
+  // O_NOFOLLOW refuses whatever stands there, link or not.
+  unique_fd fd;
+  std::string path;
+  for (int attempt = 0; attempt < 100 && !fd.valid(); ++attempt) {
+    path = temporary_name(destination);
+    fd.reset(retry_eintr([&] {
+      return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    }));
+    if (!fd.valid() && errno != EEXIST) return errno;
+  }
+  if (!fd.valid()) return EEXIST;
+  int code = write(fd.get());
+  if (code == 0 && ::fsync(fd.get()) != 0) code = errno;
+  if (::close(fd.release()) != 0 && code == 0) code = errno;
+  // rename replaces the name itself: a link or a second name standing there
+  // is dropped, never written through. Only a directory stands in the way.
+  if (code == 0 && ::rename(path.c_str(), destination.c_str()) != 0) {
+    code = errno;
+    if ((code == EISDIR || code == ENOTEMPTY || code == EEXIST) && remove_slot_entry(destination) &&
+        ::rename(path.c_str(), destination.c_str()) == 0)
+      code = 0;
+  }
+  if (code != 0) ::unlink(path.c_str());
+  return code;
 }
 
 }  // namespace platform

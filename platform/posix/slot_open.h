@@ -4,6 +4,7 @@
 // a file. Any thread may call these.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "platform/posix/unique_fd.h"
@@ -23,6 +24,14 @@ struct SlotOpen {
 // Returns an invalid descriptor with the system's error number on failure.
 // The descriptor is blocking, close-on-exec and never a controlling terminal.
 unique_fd open_slot_entry(const std::string& path, const SlotOpen& how, int& error);
+
+// Writes a new file of a fresh name beside destination (write is given its
+// descriptor and returns 0 or an error number), flushes it to the disk and
+// renames it over destination in one step. A link or a second name
+// standing at destination is replaced, never written through; an empty
+// directory there is removed. Returns 0 or the error number of the first
+// step that failed; the new file is then removed.
+int replace_through_temporary(const std::string& destination, const std::function<int(int fd)>& write);
 
 // Removes what stands at path, whatever it is, without following it: an
 // empty directory is removed too. True when nothing stands there now.

@@ -1,6 +1,7 @@
 #include "platform/streams.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -16,6 +17,34 @@ namespace platform {
 namespace {
 
 std::atomic<bool> copy_to_terminal{false};
+bool write_all(int fd, const char* data, std::size_t size);
+
+// The file standard error was sent to, and its name: the container may
+// replace the name while the job runs.
+int error_file = -1;
+std::string error_file_name;
+
+// Puts the log back under its name when the container replaced the name
+// (with a link to a file of its choosing, say): the client reads the log by
+// that name.
+void restore_error_file_name() {
+  if (error_file < 0) return;
+  struct stat ours {}, named {};
+  if (::fstat(error_file, &ours) != 0) return;
+  if (::lstat(error_file_name.c_str(), &named) == 0 && S_ISREG(named.st_mode) && named.st_dev == ours.st_dev &&
+      named.st_ino == ours.st_ino)
+    return;
+  replace_through_temporary(error_file_name, [](int to) {
+    char buffer[65536];
+    for (off_t at = 0;;) {
+      ssize_t got = retry_eintr([&] { return ::pread(error_file, buffer, sizeof buffer, at); });
+      if (got < 0) return errno;
+      if (got == 0) return 0;
+      if (!write_all(to, buffer, static_cast<std::size_t>(got))) return errno != 0 ? errno : EIO;
+      at += got;
+    }
+  });
+}
 std::atomic<bool> copier_running{false};
 
 bool write_all(int fd, const char* data, std::size_t size) {
@@ -63,20 +92,30 @@ bool start_terminal_copy(unique_fd file) {
 void stop_terminal_copy() { copy_to_terminal = false; }
 
 void finish_standard_error() {
-  if (!copier_running) return;
   std::fflush(stderr);
+  if (!copier_running) {
+    restore_error_file_name();
+    return;
+  }
   // Descriptor 2 was the pipe's last writer: the copy ends once it has
   // taken everything.
   unique_fd nothing(::open("/dev/null", O_WRONLY | O_CLOEXEC));
   if (nothing.valid()) ::dup2(nothing.get(), 2);
   for (int i = 0; i < 200 && copier_running; ++i) ::usleep(10000);
+  restore_error_file_name();
 }
 
 bool redirect_stream(StandardStream stream, const std::string& path, bool append) {
+  // Readable as well: the log may have to be copied back under its name.
   int error = 0;
   unique_fd fd = open_slot_entry(
-      path, SlotOpen{.access = O_WRONLY | (append ? O_APPEND : O_TRUNC), .owned = true, .sole_name = true}, error);
+      path, SlotOpen{.access = O_RDWR | (append ? O_APPEND : O_TRUNC), .owned = true, .sole_name = true}, error);
   if (!fd.valid()) return false;
+  if (stream == StandardStream::error) {
+    if (error_file >= 0) ::close(error_file);
+    error_file = ::fcntl(fd.get(), F_DUPFD_CLOEXEC, 3);
+    error_file_name = path;
+  }
   std::FILE* file = stream == StandardStream::error ? stderr : stdout;
   int target = stream == StandardStream::error ? 2 : 1;
   std::fflush(file);
