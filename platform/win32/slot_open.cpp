@@ -22,10 +22,13 @@ unique_handle open_checked(const std::string& path, const SlotOpen& how, DWORD d
                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file.valid()) {
     error = ::GetLastError();
-    // A directory can't be opened as a file at all; it is in the way all the same.
+    // A directory can't be opened as a file at all, and a link whose entry
+    // can't be opened may look like no file: something stands there all
+    // the same, and it is in the way.
     DWORD attributes = ::GetFileAttributesW(to_wide_string(path).c_str());
+    bool nothing_found = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     unfit = attributes != INVALID_FILE_ATTRIBUTES &&
-            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0;
+            (nothing_found || (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0);
     return file;
   }
   if (!acceptable(file.get(), how)) {
