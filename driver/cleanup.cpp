@@ -1,6 +1,17 @@
 #include "driver/cleanup.h"
 
 #include <cstdio>
+
+#include "driver/build_lock.h"
+#include "driver/container_state.h"
+
+namespace {
+
+// Seconds before the client starts a job again whose container its engine
+// killed.
+constexpr int kRestartDelay = 60;
+
+}  // namespace
 #include <vector>
 
 void cleanup_container(JOB& job) {
@@ -25,6 +36,38 @@ void cleanup_container(JOB& job) {
   if (!started) std::fputs("stderr from container:\n", stderr);
   std::fputs("stderr end\n", stderr);
   job.engine->run_engine_command(dialect.container_rm(job.job_container), lines, show);
+  remove_job_image(job);
+}
+
+void remove_job_image(JOB& job) {
   // An image named in job.toml is not the job's own: it stays.
-  if (job.config.image_name.empty()) job.engine->run_engine_command(dialect.image_rm(job.job_image), lines, show);
+  if (!job.config.image_name.empty()) return;
+  with_build_lock(job, [&] {
+    std::vector<std::string> lines;
+    job.engine->run_engine_command(job.engine->dialect().image_rm(job.job_image), lines, job.verbose() >= 1);
+  });
+}
+
+void end_exited_container(JOB& job) {
+  if (job.engine_outage_seen && job.container_exit_status >= kKilledStatus) {
+    std::fprintf(stderr, "container was killed (status %d) while the engine was away; it starts again\n",
+                 job.container_exit_status);
+    job.runtime->temporary_exit(kRestartDelay, "The container engine restarted and ended the job's container; "
+                                               "the job starts it again.");
+  }
+  finish_job(job, job.container_exit_status);
+}
+
+void end_if_exited(JOB& job) {
+  if (poll_container(job) != POLL_EXITED) return;
+  std::fputs("container has exited\n", stderr);
+  end_exited_container(job);
+}
+
+void finish_job(JOB& job, int status) {
+  // The job's end is what the client hears of: a request that comes now
+  // gives none of its clean-up up.
+  if (job.engine_ready) job.engine->set_requests(nullptr);
+  cleanup_container(job);
+  job.runtime->finish(status);
 }

@@ -11,14 +11,17 @@
 
 int poll_client_msgs(JOB& job) {
   CLIENT_STATUS status = job.runtime->client_status();
-  if (status.client_lost) {
-    std::fputs("no heartbeat from client - pausing and exiting\n", stderr);
-    container_op(job, "pause");
-    job.runtime->exit(0);
+  if (status.client_lost || status.quit_asked || status.abort_asked) {
+    // The commands from here on carry out the request: none is given up.
+    job.engine->set_requests(nullptr);
   }
-  if (status.quit_asked) {
-    std::fputs("got quit request from client - pausing container\n", stderr);
-    container_op(job, "pause");
+  if (status.client_lost || status.quit_asked) {
+    std::fputs(status.client_lost ? "no heartbeat from client - pausing and exiting\n"
+                                  : "got quit request from client - pausing container\n",
+               stderr);
+    // A container that ended just before has done its work: it finishes
+    // now rather than run again at the next start.
+    if (container_op(job, "pause") != 0) end_if_exited(job);
     job.runtime->exit(0);
   }
   if (status.abort_asked) {
@@ -27,18 +30,27 @@ int poll_client_msgs(JOB& job) {
     cleanup_container(job);
     job.runtime->exit(0);
   }
+  // A pause or unpause that fails is tried again at the next turn, so that
+  // a suspend that comes while the engine stalls is applied once it answers
+  // (unless a resume came first); a container that has exited meanwhile
+  // ends the job as any exit does.
   if (status.is_suspended) {
     if (job.verbose() == 2) std::fputs("client: suspended\n", stderr);
     if (!job.container_running) return 0;
-    int result = container_op(job, "pause");
-    if (result == 0) job.container_running = false;
-    return result;
+    if (container_op(job, "pause") == 0) {
+      job.container_running = false;
+    } else {
+      end_if_exited(job);
+    }
+    return 0;
   }
   if (job.verbose() == 2) std::fputs("client: not suspended\n", stderr);
   if (job.container_running) return 0;
-  int result = container_op(job, "unpause");
-  if (result != 0) return result;
-  job.container_running = true;
+  if (container_op(job, "unpause") == 0) {
+    job.container_running = true;
+  } else {
+    end_if_exited(job);
+  }
   return 0;
 }
 

@@ -4,9 +4,10 @@
 
 #include "driver/job.h"
 
-// Returns 0 to go on, or the nonzero result of a failed "pause" or
-// "unpause" for a suspend or resume. Does not return when the client asks
-// the job to end (heartbeat lost, quit, abort).
+// Returns 0 to go on; a "pause" or "unpause" that failed is tried again at
+// the next call. Does not return when the client asks the job to end
+// (heartbeat lost, quit, abort), nor when a failed command is found to be
+// due to a container that has exited (the job then ends as for any exit).
 int poll_client_msgs(JOB& job);
 
 // Adds the container's CPU use over job.running_seconds (the time it ran

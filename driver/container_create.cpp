@@ -76,6 +76,9 @@ EngineCommand create_command(JOB& job) {
 int create_container(JOB& job) {
   bool exists = false;
   int result = image_exists(job, exists);
+  // A command given up for the client's request is no failure: the request
+  // is carried out instead.
+  if (result != 0) check_exit_request(job);
   if (result != 0) {
     std::fprintf(stderr, "image_exists() failed: %d\n", result);
     if (job.engine_unreachable) wait_for_engine(job, "image query");
@@ -84,6 +87,7 @@ int create_container(JOB& job) {
   if (!exists) {
     if (job.verbose() != 0) std::fputs("building image\n", stderr);
     result = build_image(job);
+    if (result != 0) check_exit_request(job);
     if (result != 0) {
       std::fprintf(stderr, "build_image() failed: %d\n", result);
       if (job.engine_unreachable) wait_for_engine(job, "image build");
@@ -93,6 +97,7 @@ int create_container(JOB& job) {
   std::vector<std::string> lines;
   int exit_status = 0;
   result = run_engine(job, create_command(job), lines, job.verbose() >= 1, exit_status);
+  if (result != 0) check_exit_request(job);
   if (result != 0) {
     std::fprintf(stderr, "create command failed: %d\n", result);
     return result;

@@ -33,6 +33,10 @@ int container_op(JOB& job, const char* op) {
   EngineCommand command = job.engine->dialect().container_op(op, job.job_container);
   int exit_status = 0;
   int result = run_engine(job, command, lines, job.verbose() >= 1, exit_status);
+  if (result == RC_RESULT_ABORTED_BY_USER) {
+    std::fprintf(stderr, "%s command given up for the client's request\n", op);
+    return result;
+  }
   if (result != 0) {
     std::fprintf(stderr, "%s command failed: %d\n", op, result);
     return result;

@@ -4,9 +4,10 @@
 #include <vector>
 
 #include "driver/bounded_output.h"
+#include "driver/build_lock.h"
+#include "driver/cleanup.h"
 #include "driver/container_op.h"
 #include "lib/result_codes.h"
-#include "platform/build_mutex.h"
 #include "platform/network_probe.h"
 #include "platform/program_run.h"
 
@@ -34,17 +35,19 @@ bool test_server_reachable() {
 
 void check_exit_request(JOB& job) {
   CLIENT_STATUS status = job.runtime->client_status();
-  if (status.client_lost || status.quit_asked || status.abort_asked) {
-    std::fputs("client exit request during init\n", stderr);
-    // An aborted job leaves no image of its own behind, not even the
-    // beginning of one.
-    if (status.abort_asked && job.building && job.config.image_name.empty()) {
-      std::vector<std::string> lines;
-      int exit_status = 0;
-      run_engine(job, job.engine->dialect().image_rm(job.job_image), lines, job.verbose() >= 1, exit_status);
-    }
-    job.runtime->exit(0);
+  if (!status.client_lost && !status.quit_asked && !status.abort_asked) return;
+  std::fputs("client exit request during init\n", stderr);
+  // The commands from here on carry out the request: none is given up.
+  job.engine->set_requests(nullptr);
+  // A quit or a lost client keeps whatever exists for the next run; an
+  // abort leaves nothing of the job behind, not even the beginning of an
+  // image.
+  if (status.abort_asked && !status.client_lost && !status.quit_asked && job.engine_ready) {
+    container_op(job, "kill");
+    cleanup_container(job);
   }
+  release_build_lock(job);
+  job.runtime->exit(0);
 }
 
 namespace {
@@ -64,9 +67,6 @@ void wait_for_network(JOB& job) {
 
 int build_image(JOB& job) {
   const EngineDialect& dialect = job.engine->dialect();
-  bool serialised = dialect.builds_serialised();
-  std::unique_ptr<platform::MachineMutex> mutex;
-  if (serialised) mutex = platform::MachineMutex::open("corvo_wsl_build");
   EngineCommand command =
       dialect.build({job.context_dir, job.job_image, job.recipe_file, job.config.build_arg_words});
   bool unreachable = false;
@@ -88,7 +88,9 @@ int build_image(JOB& job) {
       job.clock->pause(10);
       continue;
     }
-    if (serialised && (mutex == nullptr || !mutex->wait(3600))) {
+    // Builds of every job on the machine take turns: jobs of one
+    // application share cached layers.
+    if (!take_build_lock(job)) {
       std::fputs("couldn't acquire build mutex\n", stderr);
       return -1;
     }
@@ -113,7 +115,7 @@ int build_image(JOB& job) {
     // A build given up for the client's request ends as the request says.
     if (result == RC_RESULT_ABORTED_BY_USER) check_exit_request(job);
     job.building = false;
-    if (serialised) mutex->release();
+    release_build_lock(job);
     // A build is judged by the engine's exit status: output that merely
     // mentions an error or an unreachable line of code is no failure.
     bool failed = result != 0 || exit_status != 0;

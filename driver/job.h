@@ -3,6 +3,7 @@
 // Main thread only.
 #pragma once
 
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "engine/engine_runner.h"
 #include "lib/clock.h"
 #include "lib/init_data.h"
+#include "platform/build_mutex.h"
 
 struct JOB {
   // From the command line.
@@ -37,6 +39,7 @@ struct JOB {
   std::set<std::string> said_once;  // messages printed once only
   bool engine_ready = false;        // the engine connection is set up
   bool building = false;            // an image build is under way
+  bool engine_outage_seen = false;   // an engine command failed since the container started
   bool engine_unreachable = false;  // the last failed command found no engine to answer
   bool container_running = false;
   int container_exit_status = 0;
@@ -45,6 +48,11 @@ struct JOB {
   EngineRunner* engine = nullptr;
   JobRuntime* runtime = nullptr;
   Clock* clock = nullptr;
+
+  // The machine-wide lock of builds and image removals, opened when first
+  // needed.
+  std::shared_ptr<platform::MachineMutex> build_lock;
+  bool build_lock_held = false;
 
   int verbose() const { return config.verbose; }
 };

@@ -17,14 +17,17 @@
 #include "engine/docker_conn.h"
 #include "engine/wsl_init.h"
 #include "lib/file_util.h"
+#include "platform/interrupts.h"
 #include "platform/process.h"
 #include "runtime/corvo_api.h"
 
 namespace {
 
-[[noreturn]] void clean_up_and_finish(JOB& job, int status) {
-  cleanup_container(job);
-  job.runtime->finish(status);
+// A failure the job can't do without ends it with status 1, unless the
+// client asked for its end meanwhile: a request is never a failure.
+[[noreturn]] void fail_job(JOB& job) {
+  check_exit_request(job);
+  finish_job(job, 1);
 }
 
 // A paused container is unpaused; failing that it is killed and started
@@ -34,7 +37,7 @@ bool recover_paused(JOB& job) {
   std::fputs("unpause failed; killing\n", stderr);
   if (container_op(job, "kill") == 0) return true;
   std::fputs("kill also failed - quitting\n", stderr);
-  clean_up_and_finish(job, 1);
+  fail_job(job);
 }
 
 }  // namespace
@@ -91,7 +94,7 @@ void prepare_job(JOB& job) {
     int result = job.runtime->open_sporadic_files(".");
     if (result != 0) {
       std::fputs("can't create sporadic files\n", stderr);
-      clean_up_and_finish(job, result);
+      finish_job(job, result);
     }
   }
   job.context_dir = ".";
@@ -105,11 +108,11 @@ void start_container(JOB& job) {
   int result = 0;
   while ((result = get_container_state(job, state)) != 0) {
     std::fprintf(stderr, "get_container_state() failed: %d\n", result);
+    check_exit_request(job);
     if (job.clock->now() - first_failure >= kEngineRetrySeconds) {
       if (job.engine_unreachable) wait_for_engine(job, "container state query");
       job.runtime->finish(1);
     }
-    check_exit_request(job);
     job.runtime->wait_for_request(kEngineRetryPause);
   }
   engine_answered();
@@ -119,9 +122,10 @@ void start_container(JOB& job) {
       if (job.verbose() != 0) std::fprintf(stderr, "creating container %s\n", job.job_container.c_str());
       result = create_container(job);
       if (result != 0) {
+        check_exit_request(job);
         std::fprintf(stderr, "create_container() failed: %d\n", result);
         if (job.engine_unreachable) wait_for_engine(job, "container creation");
-        clean_up_and_finish(job, 1);
+        fail_job(job);
       }
       break;
     case CONTAINER_CREATED:
@@ -136,6 +140,14 @@ void start_container(JOB& job) {
       needs_start = recover_paused(job);
       break;
     case CONTAINER_EXITED:
+      // One that ended by itself has done its work, which is never run
+      // again; one that was killed (by the host, the engine or quayside, as
+      // at a reboot) starts again.
+      if (poll_container(job) == POLL_EXITED && job.container_exit_status >= 0 &&
+          job.container_exit_status < kKilledStatus) {
+        std::fprintf(stderr, "container has exited with status %d; finishing\n", job.container_exit_status);
+        finish_job(job, job.container_exit_status);
+      }
       std::fputs("container is exited; restarting\n", stderr);
       break;
     case CONTAINER_OTHER:
@@ -147,10 +159,11 @@ void start_container(JOB& job) {
   if (job.verbose() != 0) std::fputs("starting container\n", stderr);
   result = container_op(job, "start");
   if (result != 0) {
+    check_exit_request(job);
     std::fprintf(stderr, "start failed: %d\n", result);
     if (job.engine_unreachable) wait_for_engine(job, "container start");
     container_op(job, "kill");
-    clean_up_and_finish(job, 1);
+    fail_job(job);
   }
 }
 
@@ -180,15 +193,16 @@ void run_main_loop(JOB& job) {
       if (tick >= next_poll) {
         switch (poll_container(job)) {
           case POLL_EXITED:
-            clean_up_and_finish(job, job.container_exit_status);
+            end_exited_container(job);
           case POLL_FAILED:
             // Tried again every few seconds for a while before the job
             // gives up on the engine.
+            job.engine_outage_seen = true;
             if (failing_since < 0) failing_since = now;
             if (now - failing_since >= kEngineRetrySeconds) {
               if (job.engine_unreachable) wait_for_engine(job, "container poll");
               container_op(job, "kill");
-              clean_up_and_finish(job, 1);
+              fail_job(job);
             }
             next_poll = tick + static_cast<long>(kEngineRetryPause);
             break;
@@ -219,6 +233,8 @@ int run_quayside(const std::vector<std::string>& arguments) {
   // Before anything is written or started.
   if (answer_help_or_version(arguments, "quayside", kQuaysideUsage)) return 0;
   platform::restrict_program_search();
+  // Ctrl-C, a plain kill or a closed terminal ends the job as a quit does.
+  platform::catch_interrupts();
   if (read_command_line(arguments, job) != 0) return 1;
 
   RUNTIME_OPTIONS options;
@@ -233,7 +249,7 @@ int run_quayside(const std::vector<std::string>& arguments) {
   int result = wsl_init(job.init_data, job.standalone, connection);
   if (result != 0) {
     std::fprintf(stderr, "wsl_init() failed: %d\n", result);
-    clean_up_and_finish(job, 1);
+    finish_job(job, 1);
   }
   job.engine_ready = true;
   // A quit, an abort or the client's loss while a command runs gives that

@@ -39,7 +39,8 @@ TEST_F(StartContainerTest, InitialStateTable) {
       {"created", {ps, "start corvo__proj__res_1"}, "container is created\nstarting container\n"},
       {"running", {ps}, "container is already running\n"},
       {"paused", {ps, "unpause corvo__proj__res_1"}, "container is paused; unpausing\n"},
-      {"exited", {ps, "start corvo__proj__res_1"}, "container is exited; restarting\nstarting container\n"},
+      // An exit status that can't be read: started again.
+      {"exited", {ps, ps, "start corvo__proj__res_1"}, "container is exited; restarting\nstarting container\n"},
       {"dead", {ps, "kill corvo__proj__res_1", "start corvo__proj__res_1"},
        "container is in other state; restarting\nstarting container\n"},
   };
@@ -50,6 +51,36 @@ TEST_F(StartContainerTest, InitialStateTable) {
     start_container(job);
     EXPECT_EQ(runner.commands, c.commands) << c.state;
     EXPECT_EQ(log.text(), c.log) << c.state;
+  }
+}
+
+TEST_F(StartContainerTest, AContainerFoundExitedIsFinishedUnlessItWasKilled) {
+  const std::string ps = "ps --all --filter \"name=corvo__proj__res_1\" --format json";
+  const struct {
+    const char* status;
+    bool finished;  // else started again
+  } cases[] = {
+      {"Exited (0) 5 seconds ago", true},
+      {"Exited (3) 5 seconds ago", true},
+      {"Exited (127) now", true},
+      {"Exited (137) 2 hours ago", false},  // the host, the engine or quayside killed it
+      {"Exited (143) now", false},
+  };
+  for (const auto& c : cases) {
+    runner.commands.clear();
+    runner.reply("ps", wslc_state("exited"));
+    runner.reply("ps", {std::string("{\"State\":\"exited\",\"Status\":\"") + c.status + "\"}\n"});
+    StderrCapture log;
+    try {
+      start_container(job);
+      EXPECT_FALSE(c.finished) << c.status;
+      EXPECT_EQ(runner.commands, (Lines{ps, ps, "start corvo__proj__res_1"})) << c.status;
+    } catch (const JobEnded& end) {
+      EXPECT_TRUE(c.finished) << c.status;
+      EXPECT_TRUE(end.finished) << c.status;
+      EXPECT_EQ(end.code, job.container_exit_status) << c.status;
+      EXPECT_EQ(runner.commands, concat({ps, ps}, kCleanup)) << c.status;
+    }
   }
 }
 
@@ -257,18 +288,30 @@ TEST_F(MainLoopTest, SuspendPausesOnceAndResumeUnpausesWithoutReports) {
   EXPECT_EQ(runtime.progress.size(), 1u);
 }
 
-TEST_F(MainLoopTest, AFailedPauseForASuspendEndsTheProcessWithoutAFinish) {
+TEST_F(MainLoopTest, ASuspendAfterTheContainerExitedFinishesTheJob) {
   job.config.verbose = 0;
   runtime.status.is_suspended = 1;
-  runner.reply("pause", {}, -5);
-  StderrCapture log;
-  try {
-    run_main_loop(job);
-  } catch (const JobEnded& end) {
-    EXPECT_FALSE(end.finished);
-    EXPECT_EQ(end.code, 0);
-  }
-  EXPECT_EQ(log.text(), "pause command failed: -5\npoll_client_msgs() returned -5\n");
+  runner.reply("pause", {"Error: container corvo__proj__res_1 is not running\n"}, 0, 125);
+  runner.reply("ps", {"{\"Status\":\"Exited (0) now\"}\n"});
+  JobEnded end = run_to_end();
+  EXPECT_TRUE(end.finished);
+  EXPECT_EQ(end.code, 0);
+  const std::string ps = "ps --all --filter \"name=corvo__proj__res_1\" --format json";
+  EXPECT_EQ(runner.commands, concat({"pause corvo__proj__res_1", ps}, kCleanup));
+}
+
+TEST_F(MainLoopTest, ASuspendWhileTheEngineStallsIsAppliedWhenItAnswers) {
+  job.config.verbose = 0;
+  runtime.status.is_suspended = 1;
+  runner.reply("pause", {}, -102);
+  runner.reply("ps", {"{\"Status\":\"Up\"}\n"});
+  runner.reply("ps", {"{\"Status\":\"Up\"}\n"});
+  runner.reply("ps", {"{\"Status\":\"Exited (0) now\"}\n"});
+  JobEnded end = run_to_end();
+  EXPECT_TRUE(end.finished);
+  // The pause that failed, then the one that worked; none after it.
+  EXPECT_EQ(std::count(runner.commands.begin(), runner.commands.end(), "pause corvo__proj__res_1"), 2);
+  EXPECT_FALSE(job.container_running);
 }
 
 class ClientControlTest : public JobTest {};

@@ -48,16 +48,16 @@ bool DOCKER_CONN::read_cpu_counter(const std::string& container, double& seconds
   // A quit, an abort or the client's loss gives the reading up, as it does
   // an engine command.
   if (!platform::exchange_on_local_socket(socket_path_, docker_stats_request(container), kReplyLimit, kTimeoutMs,
-                                          reply, error, new_request_check()))
+                                          reply, error, request_check()))
     return false;
   return read_docker_cpu_seconds(reply, seconds);
 }
 
-std::function<bool()> DOCKER_CONN::new_request_check() const {
+std::function<bool()> DOCKER_CONN::request_check() const {
   if (!requests_) return nullptr;
-  // Only a request that came while the work ran gives it up.
-  int at_start = requests_();
-  return [this, at_start] { return (requests_() & ~at_start) != 0; };
+  // A request already there when the work begins gives it up too: the
+  // driver switches the source off once it carries a request out.
+  return [this] { return requests_() != 0; };
 }
 
 int DOCKER_CONN::run_engine_command(const EngineCommand& command, std::vector<std::string>& lines, bool show,
@@ -86,7 +86,7 @@ int DOCKER_CONN::stream_engine_command(const EngineCommand& command, const Outpu
     std::fprintf(stderr, "program: %s\n", name);
   }
   exit_status = -1;
-  ReplyLimits limits{reply_limit, command.deadline(), new_request_check()};
+  ReplyLimits limits{reply_limit, command.deadline(), request_check()};
   if (command.has_nul()) {
     std::fputs("engine command holds a NUL byte\n", stderr);
     return -1;

@@ -68,9 +68,8 @@ struct DOCKER_CONN final : EngineRunner {
  private:
   std::function<int()> requests_;
   int start_shell();
-  // True once a client request appears that was not there when it was
-  // made; null without a source of requests.
-  std::function<bool()> new_request_check() const;
+  // True while the source tells a request; null without a source.
+  std::function<bool()> request_check() const;
   WSL_DISTRO_DESC distro_;  // the shell's distro, for a restart
   bool program_known_ = false;
   std::string program_;      // the engine's program as the shell names it; empty: not found

@@ -71,7 +71,5 @@ TEST(EngineDialect, CommandsOfEachEngine) {
     EXPECT_EQ(render_posix(dialect.container_rm("c")), "container rm c");
     EXPECT_EQ(render_posix(dialect.image_rm("i")), "image rm i");
   }
-  EXPECT_TRUE(engine_dialect(ENGINE_WSLC).builds_serialised());
-  EXPECT_FALSE(engine_dialect(ENGINE_PODMAN).builds_serialised());
   EXPECT_EQ(engine_dialect(7).type(), ENGINE_DOCKER);
 }

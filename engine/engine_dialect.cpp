@@ -272,7 +272,6 @@ class PodmanDialect final : public TextReplyDialect {
 class WslcDialect final : public EngineDialect {
  public:
   ENGINE_TYPE type() const override { return ENGINE_WSLC; }
-  bool builds_serialised() const override { return true; }
   bool host_cpus_query(EngineCommand&) const override { return false; }
 
   EngineCommand state_query(const std::string& container) const override {

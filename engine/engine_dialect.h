@@ -60,9 +60,6 @@ class EngineDialect {
   const char* program() const { return engine_program_name(type()); }
   const char* display_name() const { return engine_display_name(type()); }
 
-  // Whether image builds of all jobs on the machine take turns.
-  virtual bool builds_serialised() const { return false; }
-
   EngineCommand images() const { return {"images"}; }
   EngineCommand build(const BuildRequest& wanted) const;
   EngineCommand create(const CreateRequest& wanted) const;

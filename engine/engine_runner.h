@@ -40,9 +40,10 @@ class EngineRunner {
     return false;
   }
 
-  // requests() tells the client's requests as bits; a command under way is
-  // given up (RC_RESULT_ABORTED_BY_USER, with everything it started ended)
-  // when a bit appears that was not set when it began.
+  // requests() tells the client's requests as bits; a command is given up
+  // (RC_RESULT_ABORTED_BY_USER, with everything it started ended) while a
+  // bit is set, also one set before it began. Whoever carries a request out
+  // switches the source off first (null), so that its own commands run.
   virtual void set_requests(std::function<int()> requests) { (void)requests; }
 
   // The same, for callers that judge the engine by its output alone.

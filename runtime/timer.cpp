@@ -13,6 +13,7 @@
 #include "lib/text_util.h"
 #include "lib/xml_scan.h"
 #include "platform/crash_report.h"
+#include "platform/interrupts.h"
 #include "platform/process.h"
 #include "platform/process_table.h"
 #include "runtime/client_runtime.h"
@@ -65,6 +66,12 @@ void ClientRuntime::timer_tick() {
     if (options.obey_control) apply_control_message();
   }
   if (tick_count % 10 == 0 && options.watch_client) check_client();
+  // Ctrl-C, a plain kill or a closed terminal: the job quits as the client
+  // would have it quit.
+  if (options.obey_control && platform::interrupt_requested() && status.quit_asked.load() == 0) {
+    std::fprintf(stderr, "%s interrupted - quitting\n", log_prefix());
+    status.quit_asked = 1;
+  }
   signal_request_change();
   if (tick_count % 10 != 0) return;
   if (options.timer_reports_progress && status.is_suspended.load() == 0) {

@@ -79,6 +79,9 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const std::vector<std::string>
   pid_t pid = ::fork();
   if (pid < 0) return nullptr;
   if (pid == 0) {
+    // A group of its own: the terminal's Ctrl-C reaches the parent alone,
+    // which tells the child in its own way.
+    ::setpgid(0, 0);
     ::signal(SIGINT, SIG_DFL);
     if (::chdir(directory.c_str()) == 0) ::execvp(pointers[0], pointers.data());
     int error = errno;

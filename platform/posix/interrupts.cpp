@@ -19,6 +19,7 @@ void catch_interrupts() {
   sigemptyset(&action.sa_mask);
   ::sigaction(SIGINT, &action, nullptr);
   ::sigaction(SIGTERM, &action, nullptr);
+  ::sigaction(SIGHUP, &action, nullptr);
 }
 
 bool interrupt_requested() { return interrupted.load(); }

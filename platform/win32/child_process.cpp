@@ -53,8 +53,10 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const std::vector<std::string>
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   // No handle of this process is inherited; the console's standard streams
-  // reach the child as they always do.
-  if (!start_process({}, windows_command_line(argv), startup, {}, 0, info, directory)) return nullptr;
+  // reach the child as they always do. A process group of its own: the
+  // console's Ctrl-C reaches the parent, which tells the child its own way.
+  if (!start_process({}, windows_command_line(argv), startup, {}, CREATE_NEW_PROCESS_GROUP, info, directory))
+    return nullptr;
   return std::make_unique<WindowsChildProcess>(info);
 }
 
