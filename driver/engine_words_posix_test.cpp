@@ -129,9 +129,10 @@ TEST_F(EngineWordsTest, EveryValueFieldArrivesWholeAndNothingRuns) {
       }
       Words got = received();
       if (value.size() > 128 * 1024) {
-        // No system passes one argument this long: the engine never runs,
-        // and the channel serves the next command.
-        EXPECT_TRUE(got.empty()) << shown;
+        // No system passes one argument this long: the engine never runs
+        // the command (a build's queries before it may have run), and the
+        // channel serves the next command.
+        EXPECT_TRUE(got.empty() || (field.build && got.front() == "images")) << shown;
         ASSERT_EQ(connection.run_engine_command(EngineCommand{"next"}, lines, false, status), 0) << shown;
         EXPECT_EQ(received(), Words{"next"}) << shown;
         continue;

@@ -1,5 +1,6 @@
 #include "driver/image.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -33,16 +34,60 @@ bool test_server_reachable() {
          exit_status == 0;
 }
 
+namespace {
+
+// The IDs an engine query lists, read by reader; none when the engine
+// can't be asked or refuses.
+std::vector<std::string> listed_ids(JOB& job, bool (EngineDialect::*query)(EngineCommand&) const,
+                                    std::vector<std::string> (EngineDialect::*reader)(
+                                        const std::vector<std::string>&) const) {
+  const EngineDialect& dialect = job.engine->dialect();
+  EngineCommand command;
+  if (!(dialect.*query)(command)) return {};
+  std::vector<std::string> lines;
+  int exit_status = 0;
+  if (run_engine(job, command, lines, job.verbose() >= 2, exit_status) != 0 || exit_status != 0) return {};
+  return (dialect.*reader)(lines);
+}
+
+// The builder's working containers that a build stopped midway leaves
+// (Podman's, seen only with "ps --external"). With the build lock held no
+// other job builds, so every one there is a leftover.
+void remove_working_containers(JOB& job) {
+  for (const auto& id : listed_ids(job, &EngineDialect::build_containers_query, &EngineDialect::read_build_containers)) {
+    std::vector<std::string> lines;
+    job.engine->run_engine_command(job.engine->dialect().container_rm_id(id), lines, job.verbose() >= 2);
+  }
+}
+
+std::vector<std::string> dangling_images(JOB& job) {
+  return listed_ids(job, &EngineDialect::dangling_images_query, &EngineDialect::read_ids);
+}
+
+}  // namespace
+
 void check_exit_request(JOB& job) {
   CLIENT_STATUS status = job.runtime->client_status();
   if (!status.client_lost && !status.quit_asked && !status.abort_asked) return;
   std::fputs("client exit request during init\n", stderr);
   // The commands from here on carry out the request: none is given up.
   job.engine->set_requests(nullptr);
-  // A quit or a lost client keeps whatever exists for the next run; an
-  // abort leaves nothing of the job behind, not even the beginning of an
-  // image.
-  if (status.abort_asked && !status.client_lost && !status.quit_asked && job.engine_ready) {
+  // A quit or a lost client keeps whatever exists for the next run (of a
+  // build stopped midway, the layers the next build reuses); an abort
+  // leaves nothing of the job behind, not even the beginning of an image.
+  bool abort = status.abort_asked && !status.client_lost && !status.quit_asked;
+  if (job.building) {
+    remove_working_containers(job);
+    if (abort) {
+      std::vector<std::string> before = job.dangling_before_build;
+      for (const auto& id : dangling_images(job)) {
+        if (std::find(before.begin(), before.end(), id) != before.end()) continue;
+        std::vector<std::string> lines;
+        job.engine->run_engine_command(job.engine->dialect().image_rm_id(id), lines, job.verbose() >= 2);
+      }
+    }
+  }
+  if (abort && job.engine_ready) {
     container_op(job, "kill");
     cleanup_container(job);
   }
@@ -94,6 +139,10 @@ int build_image(JOB& job) {
       std::fputs("couldn't acquire build mutex\n", stderr);
       return -1;
     }
+    // What a build stopped midway left (quayside killed outright) goes;
+    // what is untagged now is not this build's, should it be stopped.
+    remove_working_containers(job);
+    job.dangling_before_build = dangling_images(job);
     // The build's output is streamed: only its head and tail are kept, for
     // the log and for the checks below.
     bool show = job.verbose() >= 1;

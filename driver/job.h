@@ -39,6 +39,7 @@ struct JOB {
   std::set<std::string> said_once;  // messages printed once only
   bool engine_ready = false;        // the engine connection is set up
   bool building = false;            // an image build is under way
+  std::vector<std::string> dangling_before_build;  // untagged images when the build began
   bool engine_outage_seen = false;   // an engine command failed since the container started
   bool engine_unreachable = false;  // the last failed command found no engine to answer
   bool container_running = false;

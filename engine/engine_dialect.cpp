@@ -74,6 +74,52 @@ bool EngineDialect::image_listed(const std::vector<std::string>& lines, const st
   return false;
 }
 
+bool EngineDialect::dangling_images_query(EngineCommand& command) const {
+  command = EngineCommand{"images", "--all", "--quiet", "--filter", "dangling=true"};
+  return true;
+}
+
+namespace {
+
+// An engine's ID: hexadecimal digits, nothing else.
+bool engine_id(const std::string& text) {
+  return !text.empty() && text.size() <= 128 && text.find_first_not_of("0123456789abcdef") == std::string::npos;
+}
+
+std::string without_line_end(std::string line) {
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  return line;
+}
+
+}  // namespace
+
+std::vector<std::string> EngineDialect::read_ids(const std::vector<std::string>& lines) const {
+  std::vector<std::string> ids;
+  for (const auto& line : lines) {
+    std::string id = without_line_end(line);
+    if (engine_id(id)) ids.push_back(id);
+  }
+  return ids;
+}
+
+std::vector<std::string> EngineDialect::read_build_containers(const std::vector<std::string>& lines) const {
+  // "ID|NAME|STATUS": a builder's working container is in "Storage", named
+  // "...working-container".
+  static const std::string kSuffix = "working-container";
+  std::vector<std::string> ids;
+  for (const auto& full_line : lines) {
+    std::string line = without_line_end(full_line);
+    std::size_t first = line.find('|');
+    std::size_t last = line.rfind('|');
+    if (first == std::string::npos || last == first) continue;
+    std::string id = line.substr(0, first);
+    std::string name = line.substr(first + 1, last - first - 1);
+    bool builder = name.size() >= kSuffix.size() && name.compare(name.size() - kSuffix.size(), kSuffix.size(), kSuffix) == 0;
+    if (engine_id(id) && builder && line.substr(last + 1) == "Storage") ids.push_back(id);
+  }
+  return ids;
+}
+
 bool memory_bytes(double amount, const std::string& unit, double& bytes) {
   static const struct {
     const char* unit;
@@ -266,6 +312,12 @@ class PodmanDialect final : public TextReplyDialect {
   std::vector<std::string> build_options() const override { return {"--retry", "0"}; }
   // Logs kept in a file that "logs" can read after the container exited.
   std::vector<std::string> create_options() const override { return {"--log-driver=k8s-file"}; }
+
+ public:
+  bool build_containers_query(EngineCommand& command) const override {
+    command = EngineCommand{"ps", "--all", "--external", "--format"}.add_quoted("{{.ID}}|{{.Names}}|{{.Status}}");
+    return true;
+  }
 };
 
 // The WSL containers tool: run directly, JSON replies.
@@ -273,6 +325,7 @@ class WslcDialect final : public EngineDialect {
  public:
   ENGINE_TYPE type() const override { return ENGINE_WSLC; }
   bool host_cpus_query(EngineCommand&) const override { return false; }
+  bool dangling_images_query(EngineCommand&) const override { return false; }
 
   EngineCommand state_query(const std::string& container) const override {
     return EngineCommand{"ps", "--all", "--filter"}.add_quoted("name=" + container).add("--format").add("json");

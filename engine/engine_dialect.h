@@ -98,6 +98,17 @@ class EngineDialect {
   virtual StatsReading read_stats(const std::vector<std::string>& lines, double& percent, double& bytes,
                                   double& cpu_seconds) const = 0;
 
+  // What an interrupted build may leave: untagged images, and (Podman) the
+  // builder's working containers, which only "ps --external" shows. False
+  // where the engine can't be asked. The replies are lists of IDs, read by
+  // read_ids and read_build_containers; removal_of removes one ID.
+  virtual bool dangling_images_query(EngineCommand& command) const;
+  virtual bool build_containers_query(EngineCommand& command) const { (void)command; return false; }
+  std::vector<std::string> read_ids(const std::vector<std::string>& lines) const;
+  std::vector<std::string> read_build_containers(const std::vector<std::string>& lines) const;
+  EngineCommand image_rm_id(const std::string& id) const { return {"image", "rm", id}; }
+  EngineCommand container_rm_id(const std::string& id) const { return {"container", "rm", "--force", id}; }
+
   // The query of how many CPUs the engine's host has, when the engine can
   // be asked; its reply is read by read_host_cpus (0 when unreadable).
   virtual bool host_cpus_query(EngineCommand& command) const = 0;

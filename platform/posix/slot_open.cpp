@@ -4,9 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <random>
+
+#include "platform/temporary_name.h"
 
 namespace platform {
 namespace {
@@ -79,18 +79,6 @@ unique_fd open_slot_entry(const std::string& path, const SlotOpen& how, int& err
   }
   return open_checked(path, how, O_CREAT | O_EXCL, unfit, error);
 }
-
-namespace {
-
-// A name beside destination that no other writer uses.
-std::string temporary_name(const std::string& destination) {
-  static std::atomic<unsigned> counter{0};
-  thread_local std::minstd_rand generator{std::random_device{}()};
-  return destination + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(counter++) + "." +
-         std::to_string(generator());
-}
-
-}  // namespace
 
 int replace_through_temporary(const std::string& destination, const std::function<int(int fd)>& write) {
   // A fresh name that nothing can have planted beforehand: O_EXCL with

@@ -6,25 +6,16 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
-#include <random>
 #include <vector>
 
 #include "platform/system_error.h"
+#include "platform/temporary_name.h"
 #include "platform/win32/slot_open.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 
 namespace platform {
 namespace {
-
-// A name beside destination that no other writer uses.
-std::string temporary_name(const std::string& destination) {
-  static std::atomic<unsigned> counter{0};
-  thread_local std::minstd_rand generator{std::random_device{}()};
-  return destination + ".tmp." + std::to_string(::GetCurrentProcessId()) + "." + std::to_string(counter++) + "." +
-         std::to_string(generator());
-}
 
 // Reads up to max_bytes from the handle's position into text.
 bool read_at_most(HANDLE file, std::size_t max_bytes, std::string& text) {

@@ -23,7 +23,8 @@ case "$1" in
     echo "STEP 1/1: FROM scratch"; echo "warning: unreachable code in ErrorHandler.cpp"; echo "Successfully tagged corvo" ;;
   create) for a in "$@"; do case "$a" in ARGS=*) printf "%s" "${a#ARGS=}" > "$FAKE_ENGINE_STATE/args";; esac; done; echo 0123abcd ;;
   ps)
-    if [ "$2 $3" = "--all --filter" ]; then echo "NAMES|STATUS";
+    if [ "$2 $3" = "--all --external" ]; then :;
+    elif [ "$2 $3" = "--all --filter" ]; then echo "NAMES|STATUS";
     elif [ "$(count poll)" -lt 3 ]; then echo "corvo2|Exited (7) now"; echo "corvo|Up 1 second";
     else echo "corvo|Exited (0) now"; fi ;;
   stats) echo "0.00% 0B / 1GB" ;;
@@ -43,7 +44,11 @@ expect_eq "exit status" 0 "$status"
 expect_eq "engine commands" "$(sed "s|@SLOT@|$JOB_DIR|" <<'EXPECTED'
 ps|--all|--filter|name=^corvo$|--format|{{.Names}}|{{.Status}}|
 images|
+ps|--all|--external|--format|{{.ID}}|{{.Names}}|{{.Status}}|
+images|--all|--quiet|--filter|dangling=true|
 build|.|--retry|0|-t|corvo|-f|Dockerfile|--pull=never|
+ps|--all|--external|--format|{{.ID}}|{{.Names}}|{{.Status}}|
+images|--all|--quiet|--filter|dangling=true|
 build|.|--retry|0|-t|corvo|-f|Dockerfile|--pull=never|
 create|--name|corvo|-v|@SLOT@/:/app|-e|ARGS= $(touch x) a"b `touch y`|-v|/data/my cache:/cache|-v|/plain:/plain|-p|8080:80|--gpus|all|--shm-size=1g|--log-driver=k8s-file|corvo|
 start|corvo|

@@ -114,4 +114,21 @@ for signal in INT TERM HUP; do
   grep -qE '^(kill|container|image)\|' "$FAKE_ENGINE_LOG" && fail "SIG$signal removed something"
 done
 
+# Ctrl-C at corvo-sim's terminal reaches corvo-sim alone (quayside runs in
+# a process group of its own), and corvo-sim asks its job to quit.
+fresh "Created"
+rm -rf "$SLOT"
+rm -f "$JOB_DIR/stderr.txt"  # the standalone runs' log, which corvo-sim would copy into the slot
+set -m
+PATH="$BIN_DIR:$PATH" timeout 60 "$CORVO_SIM" --quayside "$QUAYSIDE" --slot "$SLOT" --wu job "$JOB_DIR" \
+  > "$WORK/sim.out" 2> "$WORK/sim.err" &
+sim=$!
+set +m
+for _ in $(seq 100); do grep -q '^start|' "$FAKE_ENGINE_LOG" && break; sleep 0.1; done
+kill -INT -- "-$sim"
+wait "$sim"
+expect_eq "exit status after Ctrl-C at corvo-sim" 0 "$?"
+grep -q "got quit request from client" "$SLOT/stderr.txt" || fail "Ctrl-C at corvo-sim did not send a quit"
+grep -q "interrupted - quitting" "$SLOT/stderr.txt" && fail "quayside got the terminal's Ctrl-C as well"
+
 finish_test

@@ -1,0 +1,60 @@
+#!/bin/bash
+# Many jobs of one application on one Podman, as on a volunteer's host: ten
+# jobs started a second apart all finish 0 and leave nothing in the engine
+# (no container, not even a builder's, no image, tagged or not); a job
+# aborted during a slow build leaves nothing either. A private store keeps
+# the counts exact.
+. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/podman_lib.sh"
+
+driver=$(podman info --format '{{.Store.GraphDriverName}}' 2> /dev/null)
+cat > "$WORK/storage.conf" <<CONF
+[storage]
+driver = "${driver:-vfs}"
+graphroot = "$WORK/storage"
+runroot = "$WORK/runroot"
+CONF
+export CONTAINERS_STORAGE_CONF=$WORK/storage.conf
+private_cleanup() {
+  podman rm --all --force > /dev/null 2>&1
+  podman ps --all --external --format '{{.ID}}' 2> /dev/null | xargs -r podman rm --force > /dev/null 2>&1
+  podman image rm --all --force > /dev/null 2>&1
+  rm -rf "$WORK"
+}
+trap private_cleanup EXIT
+left_in_engine() {
+  podman ps --all --external --format '{{.Names}}' 2> /dev/null
+  podman images --all --format '{{.ID}} {{.Repository}}:{{.Tag}}' 2> /dev/null
+}
+
+use_example hello
+pids=""
+for n in $(seq 10); do
+  mkdir -p "$WORK/slot$n"
+  timeout 400 "$CORVO_SIM" --quayside "$QUAYSIDE" --slot "$WORK/slot$n" --wu "$TAG-many$n" "$JOB_DIR" -- 3 \
+    > "$WORK/sim$n.out" 2> "$WORK/sim$n.err" &
+  pids="$pids $!"
+  sleep 1
+done
+n=0
+for pid in $pids; do
+  n=$((n + 1))
+  wait "$pid"
+  expect_eq "exit status of job $n" 0 "$?"
+  expect_eq "finish file of job $n" "0" "$(cat "$WORK/slot$n/corvo_finish_called" 2> /dev/null)"
+done
+expect_eq "left in the engine by ten jobs" "" "$(left_in_engine)"
+[ -z "$(left_in_engine)" ] || cat "$WORK"/slot*/stderr.txt | grep -iE "error|fail" | head -20
+
+# An abort during a slow build: nothing of the build stays.
+cat > "$JOB_DIR/Dockerfile" <<'DOCKERFILE'
+FROM scratch
+COPY busybox /bin/busybox
+RUN ["/bin/busybox", "sleep", "60"]
+DOCKERFILE
+run_sim --wu "$TAG-aborted" --abort-at 8 --timeout 60
+expect_eq "exit status of an abort during a build" 0 "$status"
+[ -e "$SLOT/corvo_finish_called" ] && fail "an abort during a build left a finish file"
+expect_eq "left in the engine by an aborted build" "" "$(left_in_engine)"
+
+finish_test
