@@ -1,0 +1,45 @@
+#!/bin/bash
+# Many jobs of one application on one dockerd, as on a volunteer's host: ten
+# jobs started a second apart all finish 0 and leave nothing in the engine
+# (no container, no image, tagged or not); a job aborted during a slow
+# build leaves nothing either. The private dockerd keeps the counts exact.
+. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/docker_lib.sh"
+
+left_in_engine() {
+  docker ps --all --format '{{.Names}}' 2> /dev/null
+  docker images --all --format '{{.ID}} {{.Repository}}:{{.Tag}}' 2> /dev/null
+}
+
+use_example hello
+pids=""
+for n in $(seq 10); do
+  mkdir -p "$WORK/slot$n"
+  PATH="$BIN_DIR:$PATH" timeout 400 "$CORVO_SIM" --engine docker --quayside "$QUAYSIDE" --slot "$WORK/slot$n" \
+    --wu "many$n" "$JOB_DIR" -- 3 > "$WORK/sim$n.out" 2> "$WORK/sim$n.err" &
+  pids="$pids $!"
+  sleep 1
+done
+n=0
+for pid in $pids; do
+  n=$((n + 1))
+  wait "$pid"
+  expect_eq "exit status of job $n" 0 "$?"
+  expect_eq "finish file of job $n" "0" "$(cat "$WORK/slot$n/corvo_finish_called" 2> /dev/null)"
+done
+expect_eq "left in the engine by ten jobs" "" "$(left_in_engine)"
+
+# An abort during a slow build: nothing of the build stays.
+cat > "$JOB_DIR/Dockerfile" <<'DOCKERFILE'
+FROM scratch
+COPY busybox /bin/busybox
+RUN ["/bin/busybox", "sleep", "60"]
+DOCKERFILE
+run_sim --engine docker --wu aborted --abort-at 8 --timeout 60
+expect_eq "exit status of an abort during a build" 0 "$status"
+[ -e "$SLOT/corvo_finish_called" ] && fail "an abort during a build left a finish file"
+# The daemon may take a moment to wind the build's container down.
+for _ in $(seq 50); do [ -z "$(left_in_engine)" ] && break; sleep 0.2; done
+expect_eq "left in the engine by an aborted build" "" "$(left_in_engine)"
+
+finish_test
