@@ -17,6 +17,7 @@
 #include "engine/docker_conn.h"
 #include "engine/wsl_init.h"
 #include "lib/file_util.h"
+#include "platform/files.h"
 #include "platform/interrupts.h"
 #include "platform/process.h"
 #include "runtime/corvo_api.h"
@@ -50,8 +51,9 @@ void prepare_job(JOB& job) {
   job.standalone = job.runtime->standalone();
   if (job.standalone) {
     job.config.verbose = 1;
-    job.job_image = "corvo";
-    job.job_container = "corvo";
+    // Named after the directory, so that two standalone jobs never take
+    // each other's container for their own.
+    job.job_image = job.job_container = standalone_name(platform::current_directory());
     job.project_name = "project";
     job.runtime->load_init_data();
     job.runtime->copy_init_data(job.init_data);

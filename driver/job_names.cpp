@@ -60,6 +60,10 @@ std::string make_name(const std::string& first, const std::string& second) {
   return name + suffix;
 }
 
+std::string standalone_name(const std::string& directory) {
+  return "corvo-" + hex(name_hash(directory), 8);
+}
+
 bool project_name_of(const std::string& project_dir, std::string& name) {
   // A Windows client may write '\\' throughout.
   std::size_t separator = project_dir.find_last_of("/\\");

@@ -19,6 +19,11 @@ std::string make_name(const std::string& first, const std::string& second);
 // work unit; the container from the project and the result.
 void name_job(JOB& job);
 
+// The image and container name of a job run without a client in
+// directory (its absolute path): "corvo-" and eight hexadecimal digits of a
+// hash of the path, the same in every run.
+std::string standalone_name(const std::string& directory);
+
 // The project's name: what follows the last '/' or '\\' of the client's
 // project_dir. False when that is empty, "." or "..", which name no
 // project directory of its own.

@@ -67,3 +67,15 @@ TEST(JobNames, NameJob) {
   name_job(job);
   EXPECT_EQ(job.job_image, "Registry/Image:Tag");
 }
+
+TEST(JobNames, StandaloneJobsAreNamedAfterTheirDirectory) {
+  std::string a = standalone_name("/home/me/jobs/a");
+  EXPECT_TRUE(valid_engine_name(a)) << a;
+  EXPECT_EQ(a, standalone_name("/home/me/jobs/a"));  // the same in every run
+  EXPECT_NE(a, standalone_name("/home/me/jobs/b"));
+  EXPECT_NE(a, standalone_name("/home/me/jobs/a/"));
+  EXPECT_TRUE(valid_engine_name(standalone_name("C:\\Users\\Jörg\\job"))) << standalone_name("C:\\Users\\Jörg\\job");
+  // The first eight digits of the path's FNV-1a hash, as the end-to-end
+  // tests compute it too.
+  EXPECT_EQ(standalone_name("/tmp/x"), "corvo-6cc122dd");
+}

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "driver/job_lifecycle.h"
+#include "driver/job_names.h"
+#include "platform/files.h"
 #include "lib/text_util.h"
 #include "test_support.h"
 
@@ -87,8 +89,9 @@ TEST_F(PrepareJobTest, AloneItRunsOnOneCpuUnderFixedNames) {
   StderrCapture log;
   EXPECT_EQ(prepare().code, kPrepared);
   EXPECT_TRUE(job.standalone);
-  EXPECT_EQ(job.job_image, "corvo");
-  EXPECT_EQ(job.job_container, "corvo");
+  EXPECT_EQ(job.job_image, standalone_name(platform::current_directory()));
+  EXPECT_EQ(job.job_container, job.job_image);
+  EXPECT_EQ(job.job_image.rfind("corvo-", 0), 0u);
   EXPECT_EQ(job.project_name, "project");
   EXPECT_EQ(job.init_data.ncpus, 1);
   EXPECT_EQ(job.init_data.wu_cpu_time, 0);

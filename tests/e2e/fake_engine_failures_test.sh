@@ -8,7 +8,7 @@
 # asks for a temporary exit, leaving the container for a later run.
 install_fake_engine podman '
 case "$1" in
-  ps) if [ "$2 $3" = "--all --filter" ]; then echo "corvo|Created"; else kill -9 $PPID; fi ;;
+  ps) if [ "$2 $3" = "--all --filter" ]; then echo "$STANDALONE_NAME|Created"; else kill -9 $PPID; fi ;;
 esac'
 run_quayside
 expect_eq "exit status when the shell keeps dying" 0 "$status"
@@ -44,7 +44,7 @@ head -c 65536 /dev/urandom > "$FAKE_ENGINE_STATE/container.log"
 seq 1 1000 | sed 's/^/text line /' >> "$FAKE_ENGINE_STATE/container.log"
 install_fake_engine podman '
 case "$1" in
-  ps) if [ "$2 $3" = "--all --filter" ]; then echo "corvo|Exited (0) now"; else echo "corvo|Exited (0) now"; fi ;;
+  ps) if [ "$2 $3" = "--all --filter" ]; then echo "$STANDALONE_NAME|Exited (0) now"; else echo "$STANDALONE_NAME|Exited (0) now"; fi ;;
   logs) cat "$FAKE_ENGINE_STATE/container.log" ;;
 esac'
 run_quayside

@@ -25,8 +25,8 @@ case "$1" in
   ps)
     if [ "$2 $3" = "--all --external" ]; then :;
     elif [ "$2 $3" = "--all --filter" ]; then echo "NAMES|STATUS";
-    elif [ "$(count poll)" -lt 3 ]; then echo "corvo2|Exited (7) now"; echo "corvo|Up 1 second";
-    else echo "corvo|Exited (0) now"; fi ;;
+    elif [ "$(count poll)" -lt 3 ]; then echo "${STANDALONE_NAME}2|Exited (7) now"; echo "$STANDALONE_NAME|Up 1 second";
+    else echo "$STANDALONE_NAME|Exited (0) now"; fi ;;
   stats) echo "0.00% 0B / 1GB" ;;
   logs) echo "GEOMETRY OPTIMIZATION"; echo "EOM"; echo "job line 1"; printf "job line 2 without newline" ;;
   container) echo "removed $3" ;;
@@ -75,9 +75,9 @@ job line 1
 job line 2 without newline
 stderr end" "$(sed -n '/^stderr from container:/,/^stderr end/p' "$WORK/log")"
 # The command after the log gets its own reply.
-expect_eq "reply to container rm" "running docker command: container rm corvo
+expect_eq "reply to container rm" "running docker command: container rm $STANDALONE_NAME
 program: podman
 command output:
-removed corvo" "$(grep -A3 '^running docker command: container rm' "$WORK/log")"
+removed $STANDALONE_NAME" "$(grep -A3 '^running docker command: container rm' "$WORK/log")"
 
 finish_test

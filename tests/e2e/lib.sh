@@ -7,6 +7,10 @@ E2E_DIR=${E2E_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)}
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/quayside-e2e-XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
+# The machine-wide build lock lives in $TMPDIR: each test has its own, so
+# that tests run side by side don't wait for each other's builds.
+export TMPDIR=$WORK/tmp
+mkdir -p "$TMPDIR"
 JOB_DIR=$WORK/job
 BIN_DIR=$WORK/bin
 mkdir -p "$JOB_DIR" "$BIN_DIR"
@@ -18,6 +22,24 @@ mkdir -p "$FAKE_ENGINE_STATE"
 : > "$FAKE_ENGINE_LOG"
 failures=0
 
+# standalone_name DIR: the image and container name of a job run without a
+# client in DIR: "corvo-" and the first 8 hexadecimal digits of the FNV-1a
+# hash of its absolute path.
+standalone_name() {
+  local h=-3750763034362895579 i c
+  for ((i = 0; i < ${#1}; i++)); do
+    printf -v c '%d' "'${1:i:1}"
+    h=$(( (h ^ (c & 255)) * 1099511628211 ))
+  done
+  printf -v h '%016x' "$h"
+  echo "corvo-${h:0:8}"
+}
+# The names of a standalone run in the job directory. The fake engine writes
+# them as "corvo" into its log, so that the expected commands read the same
+# for every directory; its replies use the real one.
+STANDALONE_NAME=$(standalone_name "$(cd "$JOB_DIR" && pwd -P)")
+export STANDALONE_NAME
+
 # install_fake_engine NAME SCRIPT: NAME on PATH records each call's
 # arguments (one line, each argument followed by "|") and then runs SCRIPT,
 # a shell fragment that sees the arguments as "$@" and may keep state in
@@ -27,7 +49,7 @@ install_fake_engine() {
   printf '%s\n' "$script" > "$WORK/$name.script"
   cat > "$BIN_DIR/$name" <<FAKE
 #!/bin/sh
-for arg in "\$@"; do printf '%s|' "\$arg"; done >> "\$FAKE_ENGINE_LOG"
+for arg in "\$@"; do printf '%s|' "\$arg"; done | sed "s/\$STANDALONE_NAME/corvo/g" >> "\$FAKE_ENGINE_LOG"
 printf '\n' >> "\$FAKE_ENGINE_LOG"
 . "$WORK/$name.script"
 FAKE

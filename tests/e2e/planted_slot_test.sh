@@ -15,8 +15,8 @@ before=$(snapshot)
 # Planted at the container's start: the slot is the engine shell's directory.
 install_fake_engine podman '
 case "$1" in
-  ps) if [ "$2 $3" != "--all --filter" ]; then echo "corvo|Exited (0) now";
-      elif [ -e "$FAKE_ENGINE_STATE/created" ]; then echo "corvo|Created"; fi ;;
+  ps) if [ "$2 $3" != "--all --filter" ]; then echo "$STANDALONE_NAME|Exited (0) now";
+      elif [ -e "$FAKE_ENGINE_STATE/created" ]; then echo "$STANDALONE_NAME|Created"; fi ;;
   create) touch "$FAKE_ENGINE_STATE/created" ;;
   start)
     [ -e "$FAKE_ENGINE_STATE/planted" ] && exit 0

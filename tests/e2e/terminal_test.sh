@@ -7,7 +7,7 @@
 
 install_fake_engine podman '
 case "$1" in
-  ps) if [ "$2 $3" != "--all --filter" ]; then echo "corvo|Exited (0) now"; fi ;;
+  ps) if [ "$2 $3" != "--all --filter" ]; then echo "$STANDALONE_NAME|Exited (0) now"; fi ;;
   start) while [ ! -e "$FAKE_ENGINE_STATE/go" ]; do sleep 0.1; done ;;
 esac'
 
