@@ -12,21 +12,7 @@ left_in_engine() {
 }
 
 use_example hello
-pids=""
-for n in $(seq 10); do
-  mkdir -p "$WORK/slot$n"
-  PATH="$BIN_DIR:$PATH" timeout 400 "$CORVO_SIM" --engine docker --quayside "$QUAYSIDE" --slot "$WORK/slot$n" \
-    --wu "many$n" "$JOB_DIR" -- 3 > "$WORK/sim$n.out" 2> "$WORK/sim$n.err" &
-  pids="$pids $!"
-  sleep 1
-done
-n=0
-for pid in $pids; do
-  n=$((n + 1))
-  wait "$pid"
-  expect_eq "exit status of job $n" 0 "$?"
-  expect_eq "finish file of job $n" "0" "$(cat "$WORK/slot$n/corvo_finish_called" 2> /dev/null)"
-done
+run_many_jobs many --engine docker
 expect_eq "left in the engine by ten jobs" "" "$(left_in_engine)"
 
 # An abort during a slow build: nothing of the build stays.

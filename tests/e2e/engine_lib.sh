@@ -33,3 +33,25 @@ wait_for() {
 REQUESTS=$WORK/requests
 : > "$REQUESTS"
 request() { echo "$1" >> "$REQUESTS"; }
+
+# run_many_jobs PREFIX [corvo-sim options]: ten jobs of the job directory
+# (one application), started a second apart, each in a slot of its own and
+# named PREFIX1 to PREFIX10; each must finish with 0.
+run_many_jobs() {
+  local prefix=$1 n pid pids=""
+  shift
+  for n in $(seq 10); do
+    mkdir -p "$WORK/slot$n"
+    PATH="$BIN_DIR:$PATH" timeout 400 "$CORVO_SIM" "$@" --quayside "$QUAYSIDE" --slot "$WORK/slot$n" \
+      --wu "$prefix$n" "$JOB_DIR" -- 3 > "$WORK/sim$n.out" 2> "$WORK/sim$n.err" &
+    pids="$pids $!"
+    sleep 1
+  done
+  n=0
+  for pid in $pids; do
+    n=$((n + 1))
+    wait "$pid"
+    expect_eq "exit status of job $n" 0 "$?"
+    expect_eq "finish file of job $n" "0" "$(cat "$WORK/slot$n/corvo_finish_called" 2> /dev/null)"
+  done
+}
