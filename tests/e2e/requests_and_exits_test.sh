@@ -97,6 +97,19 @@ for command in images create start; do
   done
 done
 
+# A quit while another job holds the machine-wide build lock is answered
+# at once, without waiting for that build.
+fresh ""
+exec 9> "$TMPDIR/corvo_wsl_build.lock"
+flock 9
+started=$(date +%s)
+run_sim --wu job --quit-at 2 --timeout 60
+took=$(( $(date +%s) - started ))
+exec 9>&-
+expect_eq "exit status of a quit while waiting for the build lock" 0 "$status"
+[ "$took" -le 6 ] || fail "a quit while waiting for the build lock took $took s"
+commands | grep -q '^build ' && fail "the build ran without the lock"
+
 # Ctrl-C, a plain kill and a closed terminal: the container is paused and
 # kept, no finish file, exit status 0.
 for signal in INT TERM HUP; do
