@@ -10,7 +10,11 @@ namespace {
 // The name every quayside on the machine uses.
 constexpr const char* kBuildLockName = "corvo_wsl_build";
 constexpr double kBuildLockLimit = 3600;
+// How long a job that is ending waits for the lock before it removes its
+// image all the same: briefly when it carries out a client's request, which
+// is answered within two seconds.
 constexpr double kEndingWait = 5;
+constexpr double kRequestWait = 1;
 
 platform::MachineMutex* build_mutex(JOB& job) {
   if (job.build_lock == nullptr) job.build_lock = platform::MachineMutex::open(kBuildLockName);
@@ -49,7 +53,9 @@ void with_build_lock(JOB& job, const std::function<void()>& work) {
     return;
   }
   platform::MachineMutex* mutex = build_mutex(job);
-  bool taken = mutex != nullptr && mutex->wait(kEndingWait);
+  CLIENT_STATUS status = job.runtime->client_status();
+  bool request = status.client_lost || status.quit_asked || status.abort_asked;
+  bool taken = mutex != nullptr && mutex->wait(request ? kRequestWait : kEndingWait);
   work();
   if (taken) mutex->release();
 }

@@ -16,6 +16,7 @@ bool take_build_lock(JOB& job);
 void release_build_lock(JOB& job);
 
 // Runs work holding the lock: with the lock already held, at once; else
-// after waiting for it at most a few seconds (the job is ending, and its
-// end must not wait for another job's build), and without it after that.
+// after waiting for it at most 5 seconds, or 1 while a client's request is
+// carried out (the job is ending, and its end must not wait for another
+// job's build), and without it after that.
 void with_build_lock(JOB& job, const std::function<void()>& work);

@@ -1,6 +1,7 @@
 #include "driver/cleanup.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "driver/build_lock.h"
 #include "driver/container_state.h"
@@ -12,7 +13,6 @@ namespace {
 constexpr int kRestartDelay = 60;
 
 }  // namespace
-#include <vector>
 
 void cleanup_container(JOB& job) {
   bool show = job.verbose() >= 1;

@@ -42,9 +42,18 @@ bool within(const std::string& path, const std::string& base) {
 }
 
 // Why mounting source would hand the container the machine; empty when it
-// would not.
-std::string system_source(const std::string& source, const std::string& client_dir) {
-  if (source.empty() || source[0] != '/') return {};
+// would not. A source beginning with '.' is a path relative to the slot,
+// where the engine shell runs: one that leaves the slot is judged where it
+// leads. Other relative sources name the engine's volumes.
+std::string system_source(const std::string& source, const std::string& client_dir, const std::string& slot_dir) {
+  if (source.empty()) return {};
+  if (source[0] == '.' && !slot_dir.empty() && slot_dir[0] == '/') {
+    std::string path = plain_path(slot_dir + "/" + source);
+    if (within(path, plain_path(slot_dir))) return {};
+    std::string why = system_source(path, client_dir, "");
+    return why.empty() ? "a directory outside the slot (" + path + ")" : why;
+  }
+  if (source[0] != '/') return {};
   std::string path = plain_path(source);
   if (path == "/") return "the whole file system";
   static const char* const kSystem[] = {"/etc", "/usr", "/bin", "/sbin", "/boot", "/root",
@@ -149,10 +158,10 @@ void read_engine_policy(const std::string& client_dir, ENGINE_POLICY& policy) {
 }
 
 std::string engine_policy_refusal(const JOB_CONFIG& config, const ENGINE_POLICY& policy,
-                                  const std::string& client_dir) {
+                                  const std::string& client_dir, const std::string& slot_dir) {
   if (!policy.allow_system_mounts) {
     for (const auto& m : config.mount) {
-      std::string why = system_source(volume_source(m), client_dir);
+      std::string why = system_source(volume_source(m), client_dir, slot_dir);
       if (!why.empty()) return refusal("mount", "\"" + m + "\"", "it mounts " + why, "allow_system_mounts", policy);
     }
   }
@@ -204,7 +213,7 @@ std::string engine_policy_refusal(const JOB_CONFIG& config, const ENGINE_POLICY&
         value = word.substr(2);
         source = volume_source(value);
       }
-      std::string why = system_source(source, client_dir);
+      std::string why = system_source(source, client_dir, slot_dir);
       if (!why.empty())
         return refusal("create_args", "the mount \"" + value + "\"", "it mounts " + why, "allow_system_mounts",
                        policy);

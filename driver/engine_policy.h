@@ -28,6 +28,7 @@ void read_engine_policy(const std::string& client_dir, ENGINE_POLICY& policy);
 
 // Empty when the job's mounts and create_args keep within the policy; else
 // the message that refuses the first thing that doesn't, naming the key,
-// the option and the setting that would allow it.
+// the option and the setting that would allow it. slot_dir is the slot's
+// absolute path, against which sources beginning with '.' are read.
 std::string engine_policy_refusal(const JOB_CONFIG& config, const ENGINE_POLICY& policy,
-                                  const std::string& client_dir);
+                                  const std::string& client_dir, const std::string& slot_dir);

@@ -10,6 +10,7 @@
 namespace {
 
 constexpr char kClientDir[] = "/var/lib/corvo";
+constexpr char kSlotDir[] = "/var/lib/corvo/slots/3";
 
 // The refusal of a job with these mounts and create_args under policy;
 // empty when it passes.
@@ -19,7 +20,7 @@ std::string judge(std::vector<std::string> mounts, const std::string& create_arg
   config.mount = std::move(mounts);
   std::string problem;
   EXPECT_TRUE(split_option_words(create_args, config.create_arg_words, problem)) << create_args;
-  return engine_policy_refusal(config, policy, kClientDir);
+  return engine_policy_refusal(config, policy, kClientDir, kSlotDir);
 }
 
 }  // namespace
@@ -59,6 +60,10 @@ TEST(EnginePolicy, WhatHandsOverTheMachineIsRefusedByDefault) {
       {{}, "--volume=/run/podman/podman.sock:/s", "/run", "allow_system_mounts"},
       {{}, "--mount type=bind,source=/etc,target=/e", "(/etc)", "allow_system_mounts"},
       {{}, "-v/:/host", "the mount \"/:/host\"", "allow_system_mounts"},
+      // Relative to the slot, where the engine shell runs.
+      {{"../..:/data"}, "", "the client's data directory", "allow_system_mounts"},
+      {{"./../../../../../etc:/e"}, "", "a system directory (/etc)", "allow_system_mounts"},
+      {{}, "-v ../../../../../srv/x:/x", "a directory outside the slot (/srv/x)", "allow_system_mounts"},
   };
   for (const auto& c : cases) {
     std::string said = judge(c.mounts, c.create_args);
@@ -79,6 +84,7 @@ TEST(EnginePolicy, OrdinaryJobsPass) {
       {{"/opt/refdata:/ref"}, "--network none --pid=container:other --privileged=false"},
       {{"C:\\data:/data"}, "--security-opt no-new-privileges --cpus 2"},
       {{}, "-v /scratch/job:/scratch --mount type=bind,source=/srv/data,target=/d"},
+      {{"./input:/input", "refdata:/ref"}, "-v .:/again"},  // the slot itself, and a named volume
   };
   for (const auto& c : cases) {
     EXPECT_EQ(judge(c.mounts, c.create_args), "") << c.create_args;

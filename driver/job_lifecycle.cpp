@@ -86,7 +86,7 @@ void prepare_job(JOB& job) {
   const std::string client_dir = job.standalone ? "" : job.init_data.corvo_dir;
   ENGINE_POLICY policy;
   read_engine_policy(client_dir, policy);
-  std::string refused = engine_policy_refusal(job.config, policy, client_dir);
+  std::string refused = engine_policy_refusal(job.config, policy, client_dir, platform::current_directory());
   if (!refused.empty()) {
     std::fprintf(stderr, "%s\n", refused.c_str());
     job.runtime->finish(1);

@@ -73,3 +73,24 @@ TEST(EngineDialect, CommandsOfEachEngine) {
   }
   EXPECT_EQ(engine_dialect(7).type(), ENGINE_DOCKER);
 }
+
+TEST(EngineDialect, WhatAnInterruptedBuildLeft) {
+  const EngineDialect& podman = engine_dialect(ENGINE_PODMAN);
+  EngineCommand command;
+  ASSERT_TRUE(podman.build_containers_query(command));
+  EXPECT_EQ(render_posix(command), "ps --all --external --format \"{{.ID}}|{{.Names}}|{{.Status}}\"");
+  EXPECT_FALSE(engine_dialect(ENGINE_DOCKER).build_containers_query(command));
+  EXPECT_FALSE(engine_dialect(ENGINE_WSLC).dangling_images_query(command));
+  ASSERT_TRUE(podman.dangling_images_query(command));
+  EXPECT_EQ(render_posix(command), "images --all --quiet --filter dangling=true");
+  // Only a builder's working container in storage, never a job's container,
+  // and only IDs that are IDs reach a removal.
+  EXPECT_EQ(podman.read_build_containers({"449c0757578e|working-container|Storage\n",
+                                          "97845a553d5b|97803b3bee83-working-container|Storage\r\n",
+                                          "abc123|corvo__p__r_0|Up 2 seconds\n",
+                                          "def456|working-container|Up 1 second\n",
+                                          "x; rm -rf /|working-container|Storage\n", "no bars\n"}),
+            (std::vector<std::string>{"449c0757578e", "97845a553d5b"}));
+  EXPECT_EQ(podman.read_ids({"97803b3bee83\n", "\n", "sha256:abc\n", "ABCDEF\n", "0a1b\r\n"}),
+            (std::vector<std::string>{"97803b3bee83", "0a1b"}));
+}

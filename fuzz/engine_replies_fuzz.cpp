@@ -1,8 +1,8 @@
 // Feeds arbitrary engine output to every reply reader of every engine: the
 // state, poll and stats readers (JSON lines and text lines), the image
-// listing, the host's CPU count, the unreachable-engine test and Docker's
-// service-socket reply. No crash,
-// no sanitizer report, no exception escaping a reader.
+// listing, the host's CPU count, the unreachable-engine test, the ID lists
+// of a build's leftovers and Docker's service-socket reply. No crash, no
+// sanitizer report, no exception escaping a reader.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -26,6 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     dialect.image_listed(lines, "corvo__p__w");
     dialect.read_host_cpus(lines);
     dialect.says_unreachable(lines);
+    dialect.read_ids(lines);
+    dialect.read_build_containers(lines);
   }
   // The same bytes as a reply of Docker's service socket.
   double seconds = 0;
