@@ -79,3 +79,9 @@ TEST(JobNames, StandaloneJobsAreNamedAfterTheirDirectory) {
   // tests compute it too.
   EXPECT_EQ(standalone_name("/tmp/x"), "corvo-6cc122dd");
 }
+
+TEST(JobNames, AStandaloneHashWithALeadingZeroDigit) {
+  // The hash is written without leading zeros before its first 8 digits are
+  // taken (0dfac44eb0a8091e gives dfac44eb); tests/e2e/lib.sh does the same.
+  EXPECT_EQ(standalone_name("/tmp/quayside-e2e-FIgjUx/job"), "corvo-dfac44eb");
+}

@@ -24,14 +24,15 @@ failures=0
 
 # standalone_name DIR: the image and container name of a job run without a
 # client in DIR: "corvo-" and the first 8 hexadecimal digits of the FNV-1a
-# hash of its absolute path.
+# hash of its absolute path, written without leading zeros (at least 8
+# digits), as quayside writes it.
 standalone_name() {
   local h=-3750763034362895579 i c
   for ((i = 0; i < ${#1}; i++)); do
     printf -v c '%d' "'${1:i:1}"
     h=$(( (h ^ (c & 255)) * 1099511628211 ))
   done
-  printf -v h '%016x' "$h"
+  printf -v h '%08x' "$h"
   echo "corvo-${h:0:8}"
 }
 # The names of a standalone run in the job directory. The fake engine writes
