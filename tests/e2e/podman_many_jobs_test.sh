@@ -15,6 +15,12 @@ graphroot = "$WORK/storage"
 runroot = "$WORK/runroot"
 CONF
 export CONTAINERS_STORAGE_CONF=$WORK/storage.conf
+# Podman's run-time state of its own too: with the machine's tmp_dir shared,
+# a Podman on another store would take the other tests' containers for
+# those of a machine that restarted.
+{ cat "$CONTAINERS_CONF"; printf 'tmp_dir = "%s"\nstatic_dir = "%s"\nvolume_path = "%s"\n' \
+    "$WORK/libpod-tmp" "$WORK/storage/libpod" "$WORK/storage/volumes"; } > "$WORK/containers.conf"
+export CONTAINERS_CONF=$WORK/containers.conf
 private_cleanup() {
   podman rm --all --force > /dev/null 2>&1
   podman ps --all --external --format '{{.ID}}' 2> /dev/null | xargs -r podman rm --force > /dev/null 2>&1
