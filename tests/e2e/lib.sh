@@ -5,10 +5,12 @@ set -u
 : "${QUAYSIDE:?set QUAYSIDE to the built quayside binary}"
 E2E_DIR=${E2E_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)}
 
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/quayside-e2e-XXXXXX")
+MACHINE_TMPDIR=${TMPDIR:-/tmp}
+WORK=$(mktemp -d "$MACHINE_TMPDIR/quayside-e2e-XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
-# The machine-wide build lock lives in $TMPDIR: each test has its own, so
-# that tests run side by side don't wait for each other's builds.
+# The machine-wide build lock lives in $TMPDIR: each fake-engine test has its
+# own, so that tests run side by side don't wait for each other's builds.
+# Tests on the machine's Podman share one (podman_lib.sh).
 export TMPDIR=$WORK/tmp
 mkdir -p "$TMPDIR"
 JOB_DIR=$WORK/job

@@ -2,6 +2,10 @@
 # run here, and removes every container and image the test made, also when
 # it fails. Source it after lib.sh.
 export CONTAINERS_CONF=$(cd "$E2E_DIR/../podman" && pwd)/containers.conf
+# One store, one build lock: the jobs of tests run side by side share cached
+# layers, and one job's image removal must not run during another's build.
+export TMPDIR=$MACHINE_TMPDIR/quayside-podman-tests
+mkdir -p "$TMPDIR"
 
 if ! command -v podman > /dev/null || [ ! -x /bin/busybox ]; then
   echo "SKIPPED: podman or busybox-static is not installed (as root: make engine-deps)"

@@ -15,6 +15,8 @@ graphroot = "$WORK/storage"
 runroot = "$WORK/runroot"
 CONF
 export CONTAINERS_STORAGE_CONF=$WORK/storage.conf
+# A store of its own, so a build lock of its own.
+export TMPDIR=$WORK/tmp
 # Podman's run-time state of its own too: with the machine's tmp_dir shared,
 # a Podman on another store would take the other tests' containers for
 # those of a machine that restarted.
