@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "driver/build_lock.h"
+#include "driver/container_op.h"
 #include "driver/container_state.h"
 
 namespace {
@@ -11,6 +12,25 @@ namespace {
 // Seconds before the client starts a job again whose container its engine
 // killed.
 constexpr int kRestartDelay = 60;
+
+// Whether the engine, rather than the job, ended the container. After a
+// failed poll any signal counts. An engine that restarted between two polls
+// leaves no trace of its own: a container stopped as an engine stops one
+// (SIGTERM, or SIGKILL after it) that did not run out of memory counts too.
+bool ended_by_engine(JOB& job, bool& outage) {
+  int status = job.container_exit_status;
+  outage = job.engine_outage_seen;
+  if (status < kKilledStatus) return false;
+  if (outage) return true;
+  if (status != kKilledStatus + 9 && status != kKilledStatus + 15) return false;
+  const EngineDialect& dialect = job.engine->dialect();
+  EngineCommand query;
+  if (!dialect.out_of_memory_query(job.job_container, query)) return false;
+  std::vector<std::string> lines;
+  int exit_status = 0;
+  if (run_engine(job, query, lines, job.verbose() >= 2, exit_status) != 0 || exit_status != 0) return false;
+  return dialect.read_out_of_memory(lines) == EngineDialect::Answer::no;
+}
 
 }  // namespace
 
@@ -49,9 +69,15 @@ void remove_job_image(JOB& job) {
 }
 
 void end_exited_container(JOB& job) {
-  if (job.engine_outage_seen && job.container_exit_status >= kKilledStatus) {
-    std::fprintf(stderr, "container was killed (status %d) while the engine was away; it starts again\n",
-                 job.container_exit_status);
+  bool outage = false;
+  if (ended_by_engine(job, outage)) {
+    if (outage) {
+      std::fprintf(stderr, "container was killed (status %d) while the engine was away; it starts again\n",
+                   job.container_exit_status);
+    } else {
+      std::fprintf(stderr, "container was stopped from outside (status %d), not for lack of memory; "
+                           "it starts again\n", job.container_exit_status);
+    }
     job.runtime->temporary_exit(kRestartDelay, "The container engine restarted and ended the job's container; "
                                                "the job starts it again.");
   }

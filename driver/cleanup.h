@@ -19,9 +19,11 @@ void remove_job_image(JOB& job);
 constexpr int kKilledStatus = 128;
 
 // The container was seen exited with job.container_exit_status, and the job
-// finishes with that status. Only a container killed by a signal after the
-// engine was seen away is not: its engine's restart killed it, not its job.
-// The job then makes a temporary exit, and the next run starts it again.
+// finishes with that status. Only a container the engine ended is not: one
+// killed by a signal after the engine was seen away, or one stopped (SIGTERM
+// or SIGKILL) that the engine says did not run out of memory, as an engine
+// that restarted between two polls leaves it. The job then makes a
+// temporary exit, and the next run starts it again.
 [[noreturn]] void end_exited_container(JOB& job);
 
 // After a pause, unpause or kill that failed: when the container has

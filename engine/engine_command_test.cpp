@@ -94,3 +94,26 @@ TEST(EngineDialect, WhatAnInterruptedBuildLeft) {
   EXPECT_EQ(podman.read_ids({"97803b3bee83\n", "\n", "sha256:abc\n", "ABCDEF\n", "0a1b\r\n"}),
             (std::vector<std::string>{"97803b3bee83", "0a1b"}));
 }
+
+TEST(EngineDialect, WhetherTheContainerRanOutOfMemory) {
+  using Answer = EngineDialect::Answer;
+  const EngineDialect& docker = engine_dialect(ENGINE_DOCKER);
+  EngineCommand command;
+  ASSERT_TRUE(docker.out_of_memory_query("c", command));
+  EXPECT_EQ(render_posix(command), "inspect --format '{{.State.OOMKilled}}' c");
+  EXPECT_FALSE(engine_dialect(ENGINE_WSLC).out_of_memory_query("c", command));
+  struct Case {
+    std::vector<std::string> lines;
+    Answer answer;
+  };
+  for (const Case& c : std::vector<Case>{{{"true\n"}, Answer::yes},
+                                          {{"false\r\n"}, Answer::no},
+                                          {{"false"}, Answer::no},
+                                          {{}, Answer::unknown},
+                                          {{"\n"}, Answer::unknown},
+                                          {{"False\n"}, Answer::unknown},
+                                          {{"false\n", "true\n"}, Answer::unknown},
+                                          {{"Error: no such container c\n"}, Answer::unknown}}) {
+    EXPECT_EQ(docker.read_out_of_memory(c.lines), c.answer) << ::testing::PrintToString(c.lines);
+  }
+}

@@ -150,6 +150,15 @@ bool read_amount(const char* text, double& amount, std::string& unit) {
 
 }  // namespace
 
+EngineDialect::Answer EngineDialect::read_out_of_memory(const std::vector<std::string>& lines) const {
+  if (lines.size() != 1) return Answer::unknown;
+  std::string text = lines[0];
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  if (text == "true") return Answer::yes;
+  if (text == "false") return Answer::no;
+  return Answer::unknown;
+}
+
 int EngineDialect::read_host_cpus(const std::vector<std::string>& lines) const {
   for (const auto& line : lines) {
     char* end = nullptr;
@@ -326,6 +335,7 @@ class WslcDialect final : public EngineDialect {
   ENGINE_TYPE type() const override { return ENGINE_WSLC; }
   bool host_cpus_query(EngineCommand&) const override { return false; }
   bool dangling_images_query(EngineCommand&) const override { return false; }
+  bool out_of_memory_query(const std::string&, EngineCommand&) const override { return false; }
 
   EngineCommand state_query(const std::string& container) const override {
     return EngineCommand{"ps", "--all", "--filter"}.add_quoted("name=" + container).add("--format").add("json");

@@ -109,6 +109,17 @@ class EngineDialect {
   EngineCommand image_rm_id(const std::string& id) const { return {"image", "rm", id}; }
   EngineCommand container_rm_id(const std::string& id) const { return {"container", "rm", "--force", id}; }
 
+  // Whether the kernel's out-of-memory killer ended the container, where
+  // the engine can be asked; the reply is read by read_out_of_memory.
+  virtual bool out_of_memory_query(const std::string& container, EngineCommand& command) const {
+    command = EngineCommand{"inspect", "--format", "{{.State.OOMKilled}}", container};
+    return true;
+  }
+  // The answer as the engine printed it: true or false, or unknown when
+  // the reply says neither.
+  enum class Answer { yes, no, unknown };
+  Answer read_out_of_memory(const std::vector<std::string>& lines) const;
+
   // The query of how many CPUs the engine's host has, when the engine can
   // be asked; its reply is read by read_host_cpus (0 when unreadable).
   virtual bool host_cpus_query(EngineCommand& command) const = 0;

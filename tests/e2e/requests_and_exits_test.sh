@@ -26,6 +26,7 @@ case "$1" in
   pause|unpause|kill)
     if [ -e "$S/exited" ]; then echo "Error: container $2 is not running"; exit 125; fi ;;
   logs) echo "the log" ;;
+  inspect) cat "$S/oom" 2> /dev/null || echo false ;;
 esac'
 S=$FAKE_ENGINE_STATE
 fresh() { rm -f "$S"/*; : > "$FAKE_ENGINE_LOG"; printf '%s' "$1" > "$S/state"; echo 0 > "$S/exit"; }
@@ -72,6 +73,33 @@ run_sim --wu job --timeout 90
 expect_eq "exit status after a kill in an outage" 0 "$status"
 [ -e "$SLOT/corvo_finish_called" ] && fail "a container killed in an outage finished the job"
 [ -e "$SLOT/corvo_temporary_exit" ] || fail "no temporary exit after a kill in an outage"
+
+# An engine that restarts between two polls leaves only the container's
+# status: a stop (SIGTERM, or SIGKILL after it) that was not for lack of
+# memory is the engine's doing; an out-of-memory kill or a crash is the job's.
+while read -r exit oom ends; do
+  fresh "Created"
+  echo "$exit" > "$S/exit"
+  echo "$oom" > "$S/oom"
+  touch "$S/exit_after_stats"
+  run_sim --wu job --timeout 90
+  expect_eq "exit status after a stop with status $exit (out of memory: $oom)" \
+    "$([ "$ends" = temporary ] && echo 0 || echo "$ends")" "$status"
+  case $ends in
+    temporary)
+      [ -e "$SLOT/corvo_finish_called" ] && fail "a stop with status $exit (out of memory: $oom) finished the job"
+      [ -e "$SLOT/corvo_temporary_exit" ] || fail "no temporary exit after a stop with status $exit" ;;
+    *)
+      expect_eq "finish file after status $exit (out of memory: $oom)" "$ends" \
+        "$(cat "$SLOT/corvo_finish_called" 2> /dev/null)" ;;
+  esac
+done <<'CASES'
+137 false temporary
+143 false temporary
+137 true 137
+137 garbled 137
+139 false 139
+CASES
 
 # A quit or an abort while the image query, the create or the start hangs:
 # quayside ends within seconds, as a quit (nothing removed, no finish) or an
