@@ -20,8 +20,16 @@ class TomlReader {
 
  private:
   void scan(TomlPosition position) { token_ = scanner_.next_token(position); }
-  void add_error(const std::string& reason) {
-    if (error_.empty()) error_ = "Error: line " + std::to_string(scanner_.line) + ": " + reason;
+  // The first error counts: it is reported on the line of the token read
+  // last, or on a line of its own.
+  void add_error(const std::string& reason) { add_error_at(token_.line, reason); }
+  void add_error_at(int line, const std::string& reason) {
+    if (!error_.empty()) return;
+    if (line <= 0) line = scanner_.line;
+    error_ = "Error: line " + std::to_string(line) + ": " + reason;
+    error_line_ = line;
+    error_reason_ = reason;
+    error_key_ = key_;
   }
   bool at_key() const { return token_.kind == T_BARE_KEY || token_.kind == T_STRING; }
 
@@ -35,6 +43,12 @@ class TomlReader {
   TomlScanner scanner_;
   TomlToken token_;
   std::string error_;
+  int error_line_ = 0;
+  std::string error_reason_;
+  std::string error_key_;
+  std::string key_;  // the key whose value is being read
+  const Value* root_ = nullptr;
+  std::map<std::string, int> top_lines_;
 };
 
 ParseOutcome TomlReader::parse() {
@@ -53,17 +67,25 @@ ParseOutcome TomlReader::parse() {
   }
   ParseOutcome outcome;
   outcome.root = read_document();
-  if (!outcome.valid()) outcome.error = error_;
+  if (!outcome.valid()) {
+    outcome.error = error_;
+    outcome.error_line = error_line_;
+    outcome.error_key = error_key_;
+    outcome.error_reason = error_reason_;
+  }
+  outcome.top_lines = std::move(top_lines_);
   return outcome;
 }
 
 Value TomlReader::read_document() {
   Value root{ValueTable()};
+  root_ = &root;
   Value* target = &root;
   for (;;) {
     while (token_.kind == T_NEWLINE) scan(KEY_POSITION);
     if (token_.kind == T_END) return root;
     if (token_.kind == T_LBRACKET) {
+      key_.clear();
       target = read_header(root);
       if (target == nullptr) {
         add_error("error when parsing group key");
@@ -82,6 +104,8 @@ bool TomlReader::read_key_value(Value& target) {
     return false;
   }
   std::string key = token_.text;
+  int key_line = token_.line;
+  key_ = key;
   scan(VALUE_POSITION);
   if (token_.kind != T_EQUALS) {
     add_error("no equal?");
@@ -90,13 +114,18 @@ bool TomlReader::read_key_value(Value& target) {
   scan(VALUE_POSITION);
   Value value;
   if (!read_value(value, 0)) return false;
-  if (token_.kind != T_NEWLINE && token_.kind != T_END) return false;
-  scan(KEY_POSITION);
-  if (target.lookup(key) != nullptr) {
-    add_error("Multiple same key: " + key);
+  if (token_.kind != T_NEWLINE && token_.kind != T_END) {
+    add_error("error when parsing key Value");
     return false;
   }
+  if (target.lookup(key) != nullptr) {
+    add_error_at(key_line, "Multiple same key: " + key);
+    return false;
+  }
+  scan(KEY_POSITION);
+  if (&target == root_) top_lines_.emplace(key, key_line);
   target.set(key, std::move(value));
+  key_.clear();
   return true;
 }
 
@@ -188,6 +217,7 @@ bool TomlReader::read_inline_table(Value& out, int depth) {
 }
 
 Value* TomlReader::read_header(Value& root) {
+  int header_line = token_.line;
   scan(KEY_POSITION);
   bool array_of_tables = token_.kind == T_LBRACKET;
   if (array_of_tables) scan(KEY_POSITION);
@@ -201,6 +231,7 @@ Value* TomlReader::read_header(Value& root) {
       return nullptr;
     }
     std::string name = token_.text;
+    if (segments == 1) top_lines_.emplace(name, header_line);
     scan(KEY_POSITION);
     ValueTable& table = current->mutable_table();
     auto found = table.find(name);

@@ -3,13 +3,21 @@
 #pragma once
 
 #include <istream>
+#include <map>
 #include <string>
 
 #include "toml/value.h"
 
 struct ParseOutcome {
   Value root;         // the document's table, or null on failure
-  std::string error;  // empty on success
+  std::string error;  // empty on success: "Error: line N: reason"
+  // The parts of the error: its line, the key whose value it is in (empty
+  // when none), and the reason alone.
+  int error_line = 0;
+  std::string error_key;
+  std::string error_reason;
+  // The line of each key and table header at the top of the document.
+  std::map<std::string, int> top_lines;
 
   bool valid() const { return root.kind() != V_NULL; }
 };

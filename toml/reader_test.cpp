@@ -76,22 +76,22 @@ TEST(TomlReader, Errors) {
     std::string error;
   } cases[] = {
       {"a =", "Error: line 1: unexpected token"},
-      {"a =\n", "Error: line 2: unexpected token"},
+      {"a =\n", "Error: line 1: unexpected token"},
       {"a.b = 1\n", "Error: line 1: no equal?"},
-      {"a = 1\na = 2\n", "Error: line 3: Multiple same key: a"},
-      {"t = 1\n[t]\n", "Error: line 3: error when parsing group key"},
+      {"a = 1\na = 2\n", "Error: line 2: Multiple same key: a"},
+      {"t = 1\n[t]\n", "Error: line 2: error when parsing group key"},
       {"v = [1, 2.0]\n", "Error: line 1: type check failed"},
       {"t = {a = 1,}\n", "Error: line 1: error when parsing key Value"},
       {"t = {a = 1 b = 2}\n", "Error: line 1: inline table didn't have ',' for delimiter?"},
       {"t = {a = 1, a = 2}\n", "Error: line 1: inline table has multiple same keys: key=a"},
-      {"t = {a = 1\n}\n", "Error: line 2: inline table didn't have ',' for delimiter?"},
+      {"t = {a = 1\n}\n", "Error: line 1: inline table didn't have ',' for delimiter?"},
       {"b = yes\n", "Error: line 1: Unknown ident: yes"},
       {"\xEF\x41" "a = 1\n", "Error: line 1: parse key failed"},
       {"s = \"abc", "Error: line 1: string didn't end"},
       {"= 1\n", "Error: line 1: parse key failed"},
       {"a = 1 2\n", "Error: line 1: error when parsing key Value"},
-      {"[a\n", "Error: line 2: error when parsing group key"},
-      {"[[a]\n", "Error: line 2: error when parsing group key"},
+      {"[a\n", "Error: line 1: error when parsing group key"},
+      {"[[a]\n", "Error: line 1: error when parsing group key"},
       {"[a] x\n", "Error: line 1: error when parsing group key"},
       {"a = +\n", "Error: line 1: Invalid token"},
       {"a = 99999999999999999999\n", "Error: line 1: Invalid token"},
@@ -100,10 +100,14 @@ TEST(TomlReader, Errors) {
       {"t = {a = 1, \"a.b\" = 2}\n", "Error: line 1: encountered non table value"},
       {"a = [" + std::string(300, '[') + "\n", "Error: line 1: nesting too deep"},
       {"a = " + std::string(300, '{') + "\n", "Error: line 1: error when parsing key Value"},
+      // Where the fault is, not where the reader stopped.
+      {"a = 1\ns = \"abc\n\n\n\n", "Error: line 2: string didn't end"},
+      {"a = 1\n\n\nb = 2\nb = 3\n", "Error: line 5: Multiple same key: b"},
   };
   for (const auto& c : cases) {
     ParseOutcome outcome = parse_text(c.text);
     EXPECT_FALSE(outcome.valid()) << c.text;
+    EXPECT_EQ(outcome.error, "Error: line " + std::to_string(outcome.error_line) + ": " + outcome.error_reason);
     EXPECT_EQ(outcome.root.kind(), V_NULL) << c.text;
     EXPECT_EQ(outcome.error, c.error) << c.text;
   }

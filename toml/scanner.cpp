@@ -195,6 +195,25 @@ int TomlScanner::get() {
 }
 
 TomlToken TomlScanner::next_token(TomlPosition position) {
+  // Blanks and comments first, so that the token's line is where it begins
+  // (a string that runs on is reported where it opened).
+  for (;;) {
+    int c = in_.peek();
+    if (c == ' ' || c == '\t' || c == '\r') {
+      get();
+    } else if (c == '#') {
+      while (in_.peek() != kEnd && in_.peek() != '\n') get();
+    } else {
+      break;
+    }
+  }
+  int start = line;
+  TomlToken token = read_token(position);
+  token.line = start;
+  return token;
+}
+
+TomlToken TomlScanner::read_token(TomlPosition position) {
   for (;;) {
     int c = in_.peek();
     if (c == kEnd) return make(T_END);

@@ -33,6 +33,7 @@ struct TomlToken {
   std::int64_t int_value = 0;  // integer, or 1/0 for a boolean
   double double_value = 0;
   std::int64_t time_value = 0;  // ticks of 100 ns since 1970 UTC
+  int line = 0;                 // the line the token begins on
 };
 
 enum TomlPosition { KEY_POSITION, VALUE_POSITION };
@@ -50,6 +51,7 @@ class TomlScanner {
   int line = 1;  // line feeds consumed so far, plus one
 
  private:
+  TomlToken read_token(TomlPosition position);
   TomlToken bare_key();
   TomlToken value_word();
   TomlToken basic_string();
