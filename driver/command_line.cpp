@@ -47,6 +47,7 @@ int read_command_line(const std::vector<std::string>& arguments, JOB& job) {
         return 1;
       }
       (argument == "--config" ? job.config_file : job.recipe_file) = arguments[++i];
+      if (argument == "--config") job.config_file_named = true;
     } else {
       job.job_args.push_back(argument);
     }

@@ -74,13 +74,6 @@ std::string system_source(const std::string& source, const std::string& client_d
   return {};
 }
 
-// The source of a "-v SOURCE:TARGET[:OPTIONS]" value (a Windows drive
-// letter kept with its path).
-std::string volume_source(const std::string& value) {
-  std::size_t from = value.size() > 2 && value[1] == ':' && std::isalpha(static_cast<unsigned char>(value[0])) ? 2 : 0;
-  std::size_t colon = value.find(':', from);
-  return value.substr(0, colon);
-}
 
 // The source of a "--mount type=bind,source=PATH,..." value.
 std::string mount_source(const std::string& value) {
@@ -157,11 +150,17 @@ void read_engine_policy(const std::string& client_dir, ENGINE_POLICY& policy) {
   policy = read_policy;
 }
 
+std::string mount_volume_source(const std::string& value) {
+  std::size_t from = value.size() > 2 && value[1] == ':' && std::isalpha(static_cast<unsigned char>(value[0])) ? 2 : 0;
+  std::size_t colon = value.find(':', from);
+  return value.substr(0, colon);
+}
+
 std::string engine_policy_refusal(const JOB_CONFIG& config, const ENGINE_POLICY& policy,
                                   const std::string& client_dir, const std::string& slot_dir) {
   if (!policy.allow_system_mounts) {
     for (const auto& m : config.mount) {
-      std::string why = system_source(volume_source(m), client_dir, slot_dir);
+      std::string why = system_source(mount_volume_source(m), client_dir, slot_dir);
       if (!why.empty()) return refusal("mount", "\"" + m + "\"", "it mounts " + why, "allow_system_mounts", policy);
     }
   }
@@ -206,12 +205,12 @@ std::string engine_policy_refusal(const JOB_CONFIG& config, const ENGINE_POLICY&
     if (!policy.allow_system_mounts) {
       std::string source;
       if (option_value(words, i, "-v", value) || option_value(words, i, "--volume", value)) {
-        source = volume_source(value);
+        source = mount_volume_source(value);
       } else if (option_value(words, i, "--mount", value)) {
         source = mount_source(value);
       } else if (word.size() > 2 && word.rfind("-v", 0) == 0 && word[2] != '-') {
         value = word.substr(2);
-        source = volume_source(value);
+        source = mount_volume_source(value);
       }
       std::string why = system_source(source, client_dir, slot_dir);
       if (!why.empty())

@@ -18,6 +18,10 @@ struct ENGINE_POLICY {
   std::string settings_file;           // where the allowances were looked for; empty: nowhere
 };
 
+// The source of a mount "SOURCE:TARGET[:OPTIONS]" (a Windows drive letter
+// kept with its path); the whole text when it has no target.
+std::string mount_volume_source(const std::string& value);
+
 // The name of the settings file in the client's data directory.
 inline constexpr const char* kPolicyFileName = "quayside.toml";
 

@@ -18,6 +18,7 @@
 struct JOB {
   // From the command line.
   std::string config_file = "job.toml";
+  bool config_file_named = false;  // given with --config: it must exist
   std::string recipe_file = "Dockerfile";
   std::vector<std::string> job_args;
   bool sporadic = false;

@@ -44,7 +44,7 @@ bool recover_paused(JOB& job) {
 }  // namespace
 
 void prepare_job(JOB& job) {
-  if (parse_config(job.config_file, job.config) != 0) {
+  if (parse_config(job.config_file, job.config, job.config_file_named) != 0) {
     std::fputs("can't parse config file\n", stderr);
     job.runtime->exit(1);
   }

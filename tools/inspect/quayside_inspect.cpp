@@ -104,7 +104,14 @@ int inspect_toml(const std::string& path) {
 int inspect_job_config(const std::string& path, bool verbose) {
   JOB_CONFIG config;
   config.verbose = verbose ? 2 : 1;
-  if (parse_config(path, config) != 0) return 1;
+  // The messages quayside gives, but a file that can't be opened is exit 2
+  // as for every other subcommand.
+  if (std::FILE* file = open_input(path)) {
+    std::fclose(file);
+  } else {
+    return 2;
+  }
+  if (parse_config(path, config, true) != 0) return 1;
   print_config(config);
   std::fflush(stderr);
   std::printf("%s\n", dump(job_config_json(config)).c_str());

@@ -58,5 +58,6 @@ ordered_json job_config_json(const JOB_CONFIG& c) {
           {"portmap", c.portmap},
           {"build_args", c.build_args},
           {"create_args", c.create_args},
-          {"verbose", c.verbose}};
+          {"verbose", c.verbose},
+          {"log_max_bytes", c.log_max_bytes}};
 }
