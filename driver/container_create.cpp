@@ -6,6 +6,7 @@
 #include "driver/container_op.h"
 #include "driver/engine_faults.h"
 #include "driver/image.h"
+#include "lib/file_util.h"
 #include "lib/result_codes.h"
 #include "lib/time_text.h"
 #include "lib/clock.h"
@@ -80,8 +81,15 @@ int create_container(JOB& job) {
   // is carried out instead.
   if (result != 0) check_exit_request(job);
   if (result != 0) {
-    std::fprintf(stderr, "image_exists() failed: %d\n", result);
+    std::fprintf(stderr, "the engine's list of images could not be read (error %d)\n", result);
     if (job.engine_unreachable) wait_for_engine(job, "image query");
+    job.runtime->finish(1);
+  }
+  // Images are never pulled: one named in job.toml that is not here can
+  // only be built, from the job's own recipe.
+  if (!exists && !job.config.image_name.empty() && !path_exists(job.recipe_file)) {
+    std::fprintf(stderr, "image %s is not on this machine and the job has no %s to build it; images are never pulled\n",
+                 job.config.image_name.c_str(), job.recipe_file.c_str());
     job.runtime->finish(1);
   }
   if (!exists) {
@@ -89,7 +97,7 @@ int create_container(JOB& job) {
     result = build_image(job);
     if (result != 0) check_exit_request(job);
     if (result != 0) {
-      std::fprintf(stderr, "build_image() failed: %d\n", result);
+      std::fputs("the image could not be built; the engine's output is above\n", stderr);
       if (job.engine_unreachable) wait_for_engine(job, "image build");
       job.runtime->finish(1);
     }

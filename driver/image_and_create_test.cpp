@@ -49,7 +49,9 @@ TEST_F(CreateTest, CommandPieces) {
        },
        ENGINE_PODMAN,
        "create --name corvo__proj__res_1 -v \"$PWD/\":\"/app\" -v /a:/a -v '/my dir:/b' -p 80:80 -p 'x;y' --cpus "
-       "4.000000 --gpus all --shm-size=1g --log-driver=k8s-file corvo__proj__wu"},
+       "4.000000 --device nvidia.com/gpu=all --shm-size=1g --log-driver=k8s-file corvo__proj__wu"},
+      {"Docker's GPUs", [](JOB& j) { j.config.use_gpu = true; }, ENGINE_DOCKER,
+       "create --name corvo__proj__res_1 -v \"$PWD/\":\"/app\" --gpus all corvo__proj__wu"},
       {"the WSL containers tool mounts the slot as \".\"", [](JOB& j) { j.config.project_dir_mount = "/proj"; },
        ENGINE_WSLC,
        "create --name corvo__proj__res_1 -v \"./\":\"/app\" -v \"./../../projects/proj/\":\"/proj\" corvo__proj__wu"},

@@ -38,13 +38,14 @@ class ImageTest : public JobTest {
   std::string old_path_;
 };
 
-TEST_F(ImageTest, ImageExistsWhenItsNameIsFollowedByABlank) {
+TEST_F(ImageTest, ImageExistsWhenListedWithItsTag) {
   struct {
     Lines reply;
     bool exists;
   } cases[] = {
       {{"REPOSITORY TAG\n", "localhost/corvo__proj__wu latest 1 MB\n"}, true},
-      {{"corvo__proj__wu \n"}, true},
+      {{"corvo__proj__wu latest\n"}, true},
+      {{"corvo__proj__wu \n"}, false},
       {{"localhost/corvo__proj__wu2 latest\n"}, false},
       {{"corvo__proj__wu\n"}, false},
       {{}, false},

@@ -125,7 +125,7 @@ void start_container(JOB& job) {
       result = create_container(job);
       if (result != 0) {
         check_exit_request(job);
-        std::fprintf(stderr, "create_container() failed: %d\n", result);
+        std::fprintf(stderr, "the container could not be created (error %d); the engine's output is above\n", result);
         if (job.engine_unreachable) wait_for_engine(job, "container creation");
         fail_job(job);
       }

@@ -140,12 +140,13 @@ TEST_F(StartContainerTest, FailuresEndTheJob) {
        concat({ps, "images", "create --name corvo__proj__res_1 -v \"./\":\"/app\" corvo__proj__wu"}, kCleanup), 1,
        "stderr end\n"},
       {"image query fails", [](FakeRunner& r) { r.reply("images", {"Error: bad\n"}, 0, 125); }, {ps, "images"}, 1,
-       "image_exists() failed: -1\n"},
+       "the engine's list of images could not be read (error -1)\n"},
       {"image query finds no engine", [](FakeRunner& r) { r.reply("images", {}, -107); }, {ps, "images"}, 0,
        "engine unreachable: image query; trying again later\n", 60},
       {"build fails",
        [](FakeRunner& r) { r.reply("build", {"Error: no such file Dockerfile\n"}); },
-       {ps, "images", "build \".\" -t corvo__proj__wu -f Dockerfile"}, 1, "build_image() failed: -1\n"},
+       {ps, "images", "build \".\" -t corvo__proj__wu -f Dockerfile"}, 1,
+       "the image could not be built; the engine's output is above\n"},
   };
   for (const auto& c : cases) {
     FakeRunner fresh;

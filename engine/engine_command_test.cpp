@@ -117,3 +117,38 @@ TEST(EngineDialect, WhetherTheContainerRanOutOfMemory) {
     EXPECT_EQ(docker.read_out_of_memory(c.lines), c.answer) << ::testing::PrintToString(c.lines);
   }
 }
+
+// The image query's reply is read column by column: repository and tag
+// exactly, with the registry an engine shows before a short name.
+TEST(EngineDialect, AnImageIsListedByItsRepositoryAndTag) {
+  const std::vector<std::string> podman_lines = {
+      "REPOSITORY                 TAG         IMAGE ID      CREATED       SIZE\n",
+      "localhost/app              1.2         5ee308b5a7ce  2 hours ago   2.13 MB\n",
+      "localhost/corvo__p__wu     latest      1bef47ad309f  1 minute ago  2.13 MB\n",
+      "docker.io/library/ubuntu   22.04       0123456789ab  2 weeks ago   77 MB\n"};
+  const std::vector<std::string> docker_lines = {
+      "REPOSITORY     TAG       IMAGE ID       CREATED        SIZE\n",
+      "app            1.2       5ee308b5a7ce   2 hours ago    2.13MB\n",
+      "corvo__p__wu   latest    1bef47ad309f   1 minute ago   2.13MB\n",
+      "ubuntu         22.04     0123456789ab   2 weeks ago    77MB\n",
+      "<none>         <none>    0a1b2c3d4e5f   3 weeks ago    1MB\n"};
+  struct Case {
+    const char* image;
+    bool listed;
+  };
+  for (const auto* lines : {&podman_lines, &docker_lines}) {
+    for (const Case& c : std::vector<Case>{{"corvo__p__wu", true},
+                                           {"app:1.2", true},
+                                           {"localhost/app:1.2", lines == &podman_lines},
+                                           {"app", false},        // no "latest" of it
+                                           {"app:1", false},      // the tag exactly
+                                           {"ap:1.2", false},     // the repository exactly
+                                           {"corvo__p", false},   // not a prefix
+                                           {"ubuntu:22.04", true},
+                                           {"docker.io/library/ubuntu:22.04", lines == &podman_lines},
+                                           {"<none>", false}}) {
+      EXPECT_EQ(engine_dialect(ENGINE_PODMAN).image_listed(*lines, c.image), c.listed)
+          << c.image << (lines == &podman_lines ? " (Podman)" : " (Docker)");
+    }
+  }
+}

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 
 #include "engine/engine_json.h"
 #include "lib/text_util.h"
@@ -58,7 +59,7 @@ EngineCommand EngineDialect::create(const CreateRequest& wanted) const {
     std::snprintf(cpus, sizeof cpus, "%f", wanted.cpus);
     command.add("--cpus").add(cpus);
   }
-  if (wanted.gpus) command.add("--gpus").add("all");
+  if (wanted.gpus) command.add_all(gpu_options());
   if (wanted.host_port != 0 && wanted.guest_port != 0) {
     command.add("-p").add(std::to_string(wanted.host_port) + ":" + std::to_string(wanted.guest_port));
   }
@@ -66,10 +67,51 @@ EngineCommand EngineDialect::create(const CreateRequest& wanted) const {
   return command.add(wanted.image);
 }
 
+namespace {
+
+// The repository and the tag of an image name ("latest" when it has none).
+void split_image_name(const std::string& image, std::string& repository, std::string& tag) {
+  std::size_t colon = image.rfind(':');
+  std::size_t slash = image.rfind('/');
+  if (colon != std::string::npos && (slash == std::string::npos || colon > slash)) {
+    repository = image.substr(0, colon);
+    tag = image.substr(colon + 1);
+  } else {
+    repository = image;
+    tag = "latest";
+  }
+}
+
+// Whether a listed repository is the one asked for: the engine may show a
+// short name with the registry it stands for.
+bool same_repository(const std::string& listed, const std::string& wanted) {
+  if (listed == wanted) return true;
+  for (const char* registry : {"localhost/", "docker.io/library/", "docker.io/"}) {
+    if (listed == registry + wanted) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool EngineDialect::image_listed(const std::vector<std::string>& lines, const std::string& image) const {
-  const std::string listed = image + " ";
+  // A name by digest is not listed by it; it is looked for as it stands.
+  if (image.find('@') != std::string::npos) {
+    for (const auto& line : lines) {
+      if (line.find(image + " ") != std::string::npos) return true;
+    }
+    return false;
+  }
+  std::string repository;
+  std::string tag;
+  split_image_name(image, repository, tag);
+  // The first two columns of each line: repository and tag, exactly.
   for (const auto& line : lines) {
-    if (line.find(listed) != std::string::npos) return true;
+    std::istringstream columns(line);
+    std::string listed_repository;
+    std::string listed_tag;
+    if (!(columns >> listed_repository >> listed_tag)) continue;
+    if (listed_tag == tag && same_repository(listed_repository, repository)) return true;
   }
   return false;
 }
@@ -321,6 +363,8 @@ class PodmanDialect final : public TextReplyDialect {
   std::vector<std::string> build_options() const override { return {"--retry", "0"}; }
   // Logs kept in a file that "logs" can read after the container exited.
   std::vector<std::string> create_options() const override { return {"--log-driver=k8s-file"}; }
+  // Podman has no --gpus: NVIDIA's GPUs come as the CDI device.
+  std::vector<std::string> gpu_options() const override { return {"--device", "nvidia.com/gpu=all"}; }
 
  public:
   bool build_containers_query(EngineCommand& command) const override {

@@ -130,6 +130,8 @@ class EngineDialect {
   virtual std::vector<const char*> unreachable_texts() const = 0;
   // Options the engine wants on every build, right after the context.
   virtual std::vector<std::string> build_options() const { return {}; }
+  // How the engine hands the container every GPU.
+  virtual std::vector<std::string> gpu_options() const { return {"--gpus", "all"}; }
   // Options the engine wants last before the image at creation.
   virtual std::vector<std::string> create_options() const { return {}; }
   // The bind-mount source of a directory below the slot directory (empty:

@@ -83,7 +83,7 @@ expect_eq "no engine command" "" "$(cat "$FAKE_ENGINE_LOG")"
 printf 'workdir = [\n' > "$JOB_DIR/job.toml"
 run_quayside
 expect_eq "exit status of a bad job.toml" 1 "$status"
-expect_log_has "TOML error: Error: line 2: unexpected token"
+expect_log_has "job.toml:2: workdir: unexpected token"
 expect_log_has "can't parse config file"
 expect_eq "no engine command for a bad job.toml" "" "$(cat "$FAKE_ENGINE_LOG")"
 rm "$JOB_DIR/job.toml"
@@ -96,7 +96,7 @@ for toml in "${bad_values[@]}"; do
   printf "$toml" > "$JOB_DIR/job.toml"
   run_quayside
   expect_eq "exit status of: $toml" 1 "$status"
-  grep -q "^bad [a-z_]*: " "$WORK/log" || fail "no bad-value message for: $toml"
+  grep -q "^job.toml:1: bad [a-z_]*: " "$WORK/log" || fail "no bad-value message for: $toml"
   expect_eq "no engine command for: $toml" "" "$(cat "$FAKE_ENGINE_LOG")"
 done
 rm "$JOB_DIR/job.toml"
@@ -111,6 +111,7 @@ case "$1" in
 esac'
 rm -f "$FAKE_ENGINE_STATE/started"
 echo 'FROM scratch' > "$JOB_DIR/Dockerfile;touch pwned"
+: > "$JOB_DIR/\$(touch pwned)"
 run_quayside --config '$(touch pwned)' --dockerfile 'Dockerfile;touch pwned' 'a&touch pwned' '%PATH%'
 expect_eq "exit status with odd values" 0 "$status"
 expect_eq "build and create words" "build|.|-t|corvo|-f|Dockerfile;touch pwned|

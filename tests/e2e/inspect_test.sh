@@ -50,7 +50,7 @@ expect_eq "toml tree" '{
 printf 'a = 1\na = 2\n' > "$WORK/bad.toml"
 "$QUAYSIDE_INSPECT" toml "$WORK/bad.toml" > "$WORK/out" 2> "$WORK/err"
 expect_eq "exit for a bad toml" 1 $?
-expect_eq "toml error text" "Error: line 3: Multiple same key: a" "$(cat "$WORK/err")"
+expect_eq "toml error text" "Error: line 2: Multiple same key: a" "$(cat "$WORK/err")"
 
 printf 'workdir = "/w"\nmount = ["/a:/b"]\n' > "$WORK/job.toml"
 "$QUAYSIDE_INSPECT" job-config "$WORK/job.toml" --verbose > "$WORK/out" 2> "$WORK/err"
@@ -65,7 +65,9 @@ grep -qF '"verbose": 2' "$WORK/out" || fail "job-config JSON lacks the verbosity
 printf 'use_gpu = "yes"\n' > "$WORK/typed.toml"
 "$QUAYSIDE_INSPECT" job-config "$WORK/typed.toml" > "$WORK/out" 2> "$WORK/err"
 expect_eq "job-config exit on a type error" 1 $?
-expect_eq "job-config type error" "TOML error: type error: this value is string but bool was requested" \
+expect_eq "job-config type error" "$WORK/typed.toml:1: use_gpu: expected true or false, found the string \"yes\"" \
   "$(cat "$WORK/err")"
+"$QUAYSIDE_INSPECT" job-config "$WORK/absent.toml" > "$WORK/out" 2> "$WORK/err"
+expect_eq "job-config exit for a file it can't open" 2 $?
 
 finish_test
