@@ -1,5 +1,5 @@
 # Wraps the CMake build for the README's commands.
-BUILD_PACKAGES := cmake ninja-build g++ libgtest-dev nlohmann-json3-dev
+BUILD_PACKAGES := cmake ninja-build g++ libgtest-dev nlohmann-json3-dev time
 ENGINE_PACKAGES := podman runc busybox-static iputils-ping docker.io
 BUILD ?= build
 ASAN_BUILD ?= build-asan

@@ -13,22 +13,31 @@ class BoundedOutput {
  public:
   // With echo, the output reaches standard error as described; without, it
   // is only kept.
-  BoundedOutput(std::size_t head_limit, std::size_t tail_limit, bool echo);
+  // What finish says of the bytes dropped, after their count.
+  static constexpr const char* kLeftOut = "left out";
+
+  // Without keep_head the head is only shown, not kept for lines(): memory
+  // then holds the tail alone.
+  BoundedOutput(std::size_t head_limit, std::size_t tail_limit, bool echo, bool keep_head = true,
+                const char* left_out_note = kLeftOut);
 
   void take(std::string_view bytes);
 
-  // Shows what is still to be shown: "   ... N bytes left out ...\n" when
-  // bytes were dropped, then the tail.
+  // Shows what is still to be shown: "   ... N bytes left out ...\n" (or
+  // the note given) when bytes were dropped, then the tail.
   void finish();
 
   // The kept lines, head then tail, each with its line end.
   std::vector<std::string> lines() const;
 
-  unsigned long long left_out() const { return total_ - head_.size() - tail_.size(); }
+  unsigned long long left_out() const { return total_ - head_taken_ - tail_.size(); }
 
  private:
   std::size_t head_limit_, tail_limit_;
   bool echo_;
+  bool keep_head_;
+  const char* left_out_note_;
+  std::size_t head_taken_ = 0;
   std::string head_;  // shown as it came
   std::string tail_;  // the last bytes past the head, not shown yet
   unsigned long long total_ = 0;

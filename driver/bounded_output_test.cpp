@@ -45,3 +45,16 @@ TEST(BoundedOutput, WithoutEchoNothingIsShown) {
   EXPECT_EQ(log.text(), "");
   EXPECT_EQ(output.lines(), (std::vector<std::string>{"0123\n", "6789\n"}));
 }
+
+// The container's log: the head only shown, never kept, and the note says
+// what was left out and where the limit is set.
+TEST(BoundedOutput, AHeadShownButNotKeptAndANoteOfItsOwn) {
+  StderrCapture log;
+  BoundedOutput output(4, 4, true, false, "of the log left out");
+  output.take("0123456789");
+  output.take("abc");
+  output.finish();
+  EXPECT_EQ(log.text(), "0123\n   ... 5 bytes of the log left out ...\n9abc");
+  EXPECT_EQ(output.left_out(), 5u);
+  EXPECT_EQ(output.lines(), (std::vector<std::string>{"9abc\n"}));
+}

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "driver/bounded_output.h"
 #include "driver/build_lock.h"
 #include "driver/container_op.h"
 #include "driver/container_state.h"
@@ -43,17 +44,31 @@ void cleanup_container(JOB& job) {
     return;
   }
   const EngineDialect& dialect = job.engine->dialect();
-  // The log is copied as it arrives, byte for byte, whatever its size: it
-  // is never held whole.
+  // The log is copied as it arrives, never held whole: up to half the
+  // job's limit from its head, then only its tail is kept (what the client
+  // sends on), shown at the end after a line saying how much was left out.
+  std::int64_t limit = job.config.log_max_bytes;
+  std::size_t half = limit > 0 ? static_cast<std::size_t>(limit / 2) : 0;
+  BoundedOutput log(half, limit > 0 ? static_cast<std::size_t>(limit) - half : 0, true, false,
+                    "of the container's log left out here (log_max_bytes in job.toml)");
   bool started = false;
   auto copy = [&](std::string_view bytes) {
     if (!started) std::fputs("stderr from container:\n", stderr);
     started = true;
-    std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+    if (limit > 0) {
+      log.take(bytes);
+    } else {
+      std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+    }
   };
   int exit_status = 0;
-  job.engine->stream_engine_command(dialect.logs(job.job_container), copy, show, exit_status);
+  // A container that was never made has no log: the engine's "no such
+  // container" is not the job's output.
+  if (!job.container_absent) {
+    job.engine->stream_engine_command(dialect.logs(job.job_container), copy, show, exit_status);
+  }
   if (!started) std::fputs("stderr from container:\n", stderr);
+  log.finish();
   std::fputs("stderr end\n", stderr);
   job.engine->run_engine_command(dialect.container_rm(job.job_container), lines, show);
   remove_job_image(job);

@@ -105,6 +105,8 @@ int create_container(JOB& job) {
   std::vector<std::string> lines;
   int exit_status = 0;
   result = run_engine(job, create_command(job), lines, job.verbose() >= 1, exit_status);
+  // Whatever the engine said, a create that ran may have made it.
+  if (result == 0) job.container_absent = false;
   if (result != 0) check_exit_request(job);
   if (result != 0) {
     std::fprintf(stderr, "create command failed: %d\n", result);

@@ -41,6 +41,7 @@ struct JOB {
   bool engine_ready = false;        // the engine connection is set up
   bool building = false;            // an image build is under way
   std::vector<std::string> dangling_before_build;  // untagged images when the build began
+  bool container_absent = false;     // the engine said there is no container, and none was made since
   bool engine_outage_seen = false;   // an engine command failed since the container started
   bool engine_unreachable = false;  // the last failed command found no engine to answer
   bool container_running = false;

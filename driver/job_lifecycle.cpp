@@ -121,6 +121,7 @@ void start_container(JOB& job) {
   bool needs_start = true;
   switch (state) {
     case CONTAINER_ABSENT:
+      job.container_absent = true;
       if (job.verbose() != 0) std::fprintf(stderr, "creating container %s\n", job.job_container.c_str());
       result = create_container(job);
       if (result != 0) {
