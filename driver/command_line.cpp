@@ -19,7 +19,12 @@ const char kQuaysideUsage[] =
     "image_name of job.toml).\n"
     "Output: everything goes to stderr.txt in the directory; a standalone run\n"
     "started from a terminal shows it there as well. How the job ended is left\n"
-    "in corvo_finish_called (the exit status) or corvo_temporary_exit.\n";
+    "in corvo_finish_called (the exit status) or corvo_temporary_exit.\n"
+    "Exit codes: the container's exit status when it ended (0: success);\n"
+    "1 when quayside could not run the job (stderr.txt's last lines say why;\n"
+    "with no finish file, the command line or job.toml is wrong); 0 after a\n"
+    "temporary exit, a quit, an abort or Ctrl-C (no finish file).\n"
+    "job.toml's keys: docs/job-toml.md; writing a job: docs/writing-a-job.md.\n";
 
 bool answer_help_or_version(const std::vector<std::string>& arguments, const char* program, const char* usage) {
   if (arguments.empty()) return false;
