@@ -34,8 +34,12 @@ int poll_client_msgs(JOB& job) {
   // a suspend that comes while the engine stalls is applied once it answers
   // (unless a resume came first); a container that has exited meanwhile
   // ends the job as any exit does.
+  // Said when it changes, not at every look.
+  if (job.verbose() == 2 && job.suspended_said != (status.is_suspended ? 1 : 0)) {
+    std::fputs(status.is_suspended ? "client: suspended\n" : "client: not suspended\n", stderr);
+  }
+  job.suspended_said = status.is_suspended ? 1 : 0;
   if (status.is_suspended) {
-    if (job.verbose() == 2) std::fputs("client: suspended\n", stderr);
     if (!job.container_running) return 0;
     if (container_op(job, "pause") == 0) {
       job.container_running = false;
@@ -44,7 +48,6 @@ int poll_client_msgs(JOB& job) {
     }
     return 0;
   }
-  if (job.verbose() == 2) std::fputs("client: not suspended\n", stderr);
   if (job.container_running) return 0;
   if (container_op(job, "unpause") == 0) {
     job.container_running = true;

@@ -15,11 +15,23 @@ int run_ps_query(JOB& job, const EngineCommand& command, std::vector<std::string
                  const char* failure_text) {
   int exit_status = 0;
   int result = run_engine(job, command, lines, job.verbose() >= 2, exit_status);
-  if (result == 0 && exit_status == 0) return 0;
-  std::fputs(failure_text, stderr);
-  if (result != 0) return result;
-  print_command_output("ps", lines);
-  return -1;
+  double now = job.clock->now();
+  if (result == 0 && exit_status == 0) {
+    job.engine_failing_since = -1;
+    return 0;
+  }
+  // An engine that stays away is described once, then only timed, every
+  // ten seconds.
+  if (job.engine_failing_since < 0) {
+    job.engine_failing_since = now;
+    job.engine_failure_told = 0;
+    std::fputs(failure_text, stderr);
+    if (result == 0) print_command_output("ps", lines);
+  } else if (now - job.engine_failing_since >= job.engine_failure_told + 10) {
+    job.engine_failure_told += 10;
+    std::fprintf(stderr, "the engine's queries have failed for %.0f s\n", now - job.engine_failing_since);
+  }
+  return result != 0 ? result : -1;
 }
 
 }  // namespace

@@ -41,6 +41,9 @@ struct JOB {
   bool engine_ready = false;        // the engine connection is set up
   bool building = false;            // an image build is under way
   std::vector<std::string> dangling_before_build;  // untagged images when the build began
+  double engine_failing_since = -1;  // when the engine's queries began to fail; -1: they answer
+  double engine_failure_told = 0;    // seconds of it already told in the log
+  int suspended_said = -1;           // the client's suspension as last logged; -1: not yet
   bool container_absent = false;     // the engine said there is no container, and none was made since
   bool engine_outage_seen = false;   // an engine command failed since the container started
   bool engine_unreachable = false;  // the last failed command found no engine to answer

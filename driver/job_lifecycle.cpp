@@ -55,7 +55,7 @@ void prepare_job(JOB& job) {
     // each other's container for their own.
     job.job_image = job.job_container = standalone_name(platform::current_directory());
     job.project_name = "project";
-    job.runtime->load_init_data();
+    // The start-up read init_data.xml already, or said that there is none.
     job.runtime->copy_init_data(job.init_data);
     job.init_data.ncpus = 1.0;
     job.init_data.wu_cpu_time = 0.0;
@@ -108,11 +108,15 @@ void start_container(JOB& job) {
   // meanwhile.
   double first_failure = job.clock->now();
   int result = 0;
+  bool failure_said = false;
   while ((result = get_container_state(job, state)) != 0) {
-    std::fprintf(stderr, "get_container_state() failed: %d\n", result);
+    if (!failure_said) std::fprintf(stderr, "get_container_state() failed: %d\n", result);
+    failure_said = true;
     check_exit_request(job);
     if (job.clock->now() - first_failure >= kEngineRetrySeconds) {
       if (job.engine_unreachable) wait_for_engine(job, "container state query");
+      std::fprintf(stderr, "the engine did not tell the container's state for %.0f s; the job ends\n",
+                   job.clock->now() - first_failure);
       job.runtime->finish(1);
     }
     job.runtime->wait_for_request(kEngineRetryPause);

@@ -115,7 +115,8 @@ TEST_F(StartContainerTest, FailuresEndTheJob) {
     std::string last_line;
     int temporary_delay = 0;  // a temporary exit instead of a finish
   } cases[] = {
-      {"state query fails", failing_state(-1), sixteen_queries, 1, "get_container_state() failed: -1\n"},
+      {"state query fails", failing_state(-1), sixteen_queries, 1,
+       "the engine did not tell the container's state for 30 s; the job ends\n"},
       {"engine unreachable", failing_state(-107), sixteen_queries, 0,
        "engine unreachable: container state query; trying again later\n", 60},
       {"unpause and kill fail",

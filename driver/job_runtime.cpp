@@ -11,7 +11,6 @@ class CorvoRuntime final : public JobRuntime {
  public:
   bool standalone() override { return corvo_standalone() != 0; }
   void copy_init_data(INIT_DATA& data) override { corvo_copy_init_data(data); }
-  void load_init_data() override { corvo_load_init_data(); }
   int open_sporadic_files(const char* directory) override { return corvo_open_sporadic_files(directory); }
   CLIENT_STATUS client_status() override {
     CLIENT_STATUS status;

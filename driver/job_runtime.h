@@ -17,7 +17,6 @@ class JobRuntime {
   // The client's init data; without a client, what the slot's
   // init_data.xml holds, if anything.
   virtual void copy_init_data(INIT_DATA& data) = 0;
-  virtual void load_init_data() = 0;
   // Opens the sporadic job's state files in directory. 0 or a result code.
   virtual int open_sporadic_files(const char* directory) = 0;
 

@@ -42,7 +42,6 @@ TEST_F(PrepareJobTest, WithAClientTheNamesAndCpuTimeComeFromItsInitData) {
   EXPECT_EQ(job.job_container, "corvo__sim.example.org__wu_7_0");
   EXPECT_EQ(job.cpu_time, 12.5);
   EXPECT_EQ(job.init_data.ncpus, 2);
-  EXPECT_EQ(runtime.init_data_loads, 0);
   EXPECT_EQ(runtime.sporadic_dir, "");
   EXPECT_EQ(job.context_dir, ".");
 }
@@ -96,7 +95,6 @@ TEST_F(PrepareJobTest, AloneItRunsOnOneCpuUnderFixedNames) {
   EXPECT_EQ(job.init_data.ncpus, 1);
   EXPECT_EQ(job.init_data.wu_cpu_time, 0);
   EXPECT_EQ(job.cpu_time, 0);
-  EXPECT_EQ(runtime.init_data_loads, 1);
   EXPECT_EQ(runtime.sporadic_dir, ".");
 }
 

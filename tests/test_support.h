@@ -89,7 +89,6 @@ class FakeRuntime final : public JobRuntime {
  public:
   bool standalone() override { return is_standalone; }
   void copy_init_data(INIT_DATA& data) override { data = init_data; }
-  void load_init_data() override { ++init_data_loads; }
   int open_sporadic_files(const char* directory) override {
     sporadic_dir = directory;
     return sporadic_result;
@@ -125,7 +124,6 @@ class FakeRuntime final : public JobRuntime {
   };
   bool is_standalone = false;
   INIT_DATA init_data;
-  int init_data_loads = 0;
   std::string sporadic_dir;  // where the sporadic files were opened
   int sporadic_result = 0;
   CLIENT_STATUS status;                 // returned once the queue is empty
