@@ -101,6 +101,18 @@ done <<'CASES'
 139 false 139
 CASES
 
+# corvo-sim's control file: the words and the messages are sent, each with a
+# JSON event; a blank line is passed over and anything else refused, and
+# none of them ends corvo-sim before quayside.
+fresh "Created"
+printf '\nsuspend\n  <resume/>  \nbogus\nquit\n' > "$WORK/requests"
+run_sim --wu job --json --control-file "$WORK/requests" --timeout 60
+expect_eq "exit status after the control file's quit" 0 "$status"
+expect_eq "requests sent" "suspend resume quit" \
+  "$(grep -o '"request":"[a-z]*"' "$WORK/sim.out" | cut -d'"' -f4 | tr '\n' ' ' | sed 's/ $//')"
+grep -qF "requests:4: unknown request \"bogus\" (suspend, resume, quit or abort); not sent" "$WORK/sim.err" ||
+  fail "corvo-sim did not refuse the unknown request"
+
 # A quit or an abort while the image query, the create or the start hangs:
 # quayside ends within seconds, as a quit (nothing removed, no finish) or an
 # abort (everything removed, no finish) does.

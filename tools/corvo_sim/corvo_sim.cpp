@@ -25,6 +25,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The first line of text, without its line end.
+std::string trimmed(const std::string& text) { return text.substr(0, text.find_first_of("\r\n")); }
+
 std::string read_text(const fs::path& path) {
   std::string text;
   read_whole_file(utf8_text(path), text);
@@ -231,15 +234,28 @@ int main(int argc, char** argv) {
       std::string line;
       for (std::size_t index = 0; std::getline(requests, line); ++index) {
         if (index >= file_requests_taken && !requests.eof()) {
-          pending_control.push_back(line);
           ++file_requests_taken;
+          std::string message = request_message(line);
+          if (!message.empty()) {
+            pending_control.push_back(message);
+          } else if (line.find_first_not_of(" \t\r") != std::string::npos) {
+            std::fprintf(stderr, "\ncorvo-sim: %s:%zu: unknown request \"%s\" (suspend, resume, quit or abort); not sent\n",
+                         o.control_file.c_str(), index + 1, line.c_str());
+          }
         }
       }
     }
     if (!pending_control.empty() && channel_send(area->control_in, pending_control.front().c_str())) {
       std::string sent = pending_control.front();
       pending_control.erase(pending_control.begin());
-      state = sent == "<suspend/>" ? "suspended" : sent == "<resume/>" ? "running" : sent.substr(1, sent.size() - 3);
+      // Every message queued is "<word/>".
+      std::string word = sent.substr(1, sent.size() - 3);
+      state = word == "suspend" ? "suspended" : word == "resume" ? "running" : word;
+      if (o.json) {
+        nlohmann::ordered_json event = {{"time", elapsed}, {"event", "request"}, {"request", word}};
+        std::printf("%s\n", event.dump().c_str());
+        std::fflush(stdout);
+      }
     }
     if (now >= next_pulse) {
       std::string pulse = o.heartbeat ? "<heartbeat/>" : "";
@@ -280,6 +296,12 @@ int main(int argc, char** argv) {
     if (fs::exists(slot / "corvo_temporary_exit")) end["corvo_temporary_exit"] = temporary_exit;
     std::printf("%s\n", end.dump().c_str());
   } else {
+    // The last figures stay on the live line, with how the job ended.
+    std::string how = timed_out ? "timed out"
+                      : fs::exists(slot / "corvo_finish_called")  ? "finished " + trimmed(finish)
+                      : fs::exists(slot / "corvo_temporary_exit") ? "temporary exit"
+                                                                  : "ended, exit " + std::to_string(exit_code);
+    show_live_line(progress, how);
     std::printf("\n");
   }
   if (timed_out) {

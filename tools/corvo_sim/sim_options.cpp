@@ -21,11 +21,24 @@ const char kSimUsage[] =
     "  --network-suspended    say that network use is suspended\n"
     "  --suspend-at S, --resume-at S, --quit-at S, --abort-at S\n"
     "                         send that request S seconds after start (repeatable)\n"
-    "  --control-file FILE    send each line added to FILE as a request, as it comes\n"
+    "  --control-file FILE    send each line added to FILE as a request, as it comes:\n"
+    "                         suspend, resume, quit or abort (or <suspend/>, ...);\n"
+    "                         blank lines are passed over, anything else refused\n"
     "  --json                 one JSON object per event instead of a live line\n"
     "  --show-log             print the slot's stderr.txt at the end\n"
     "  --timeout S            kill quayside and fail after S seconds\n"
     "  --help, --version      this text, or the version\n";
+
+std::string request_message(const std::string& line) {
+  std::size_t first = line.find_first_not_of(" \t\r");
+  if (first == std::string::npos) return {};
+  std::string word = line.substr(first, line.find_last_not_of(" \t\r") - first + 1);
+  for (const char* request : {"suspend", "resume", "quit", "abort"}) {
+    std::string message = std::string("<") + request + "/>";
+    if (word == request || word == message) return message;
+  }
+  return {};
+}
 
 namespace {
 

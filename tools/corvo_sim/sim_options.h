@@ -30,6 +30,11 @@ struct SimOptions {
 
 extern const char kSimUsage[];
 
+// The client's message for a request as a control file names it: the words
+// "suspend", "resume", "quit" and "abort", or their messages ("<quit/>"),
+// blanks around them allowed. Empty for anything else.
+std::string request_message(const std::string& line);
+
 // Reads the arguments after the program name. Returns the options, or no
 // value after printing what is wrong.
 std::optional<SimOptions> read_sim_options(const std::vector<std::string>& arguments);
