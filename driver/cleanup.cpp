@@ -7,6 +7,8 @@
 #include "driver/build_lock.h"
 #include "driver/container_op.h"
 #include "driver/container_state.h"
+#include "driver/live_log.h"
+#include "platform/streams.h"
 
 namespace {
 
@@ -51,9 +53,15 @@ void cleanup_container(JOB& job) {
   std::size_t half = limit > 0 ? static_cast<std::size_t>(limit / 2) : 0;
   BoundedOutput log(half, limit > 0 ? static_cast<std::size_t>(limit) - half : 0, true, false,
                     "of the container's log left out here (log_max_bytes in job.toml)");
+  // A terminal that followed the output as it came is not shown it again.
+  stop_following_log(job);
   bool started = false;
   auto copy = [&](std::string_view bytes) {
     if (!started) std::fputs("stderr from container:\n", stderr);
+    if (!started && job.log_followed) {
+      platform::hold_terminal_copy(true);
+      platform::show_on_terminal("   (on this terminal: above, as it came)\n");
+    }
     started = true;
     if (limit > 0) {
       log.take(bytes);
@@ -69,6 +77,7 @@ void cleanup_container(JOB& job) {
   }
   if (!started) std::fputs("stderr from container:\n", stderr);
   log.finish();
+  if (job.log_followed) platform::hold_terminal_copy(false);
   std::fputs("stderr end\n", stderr);
   job.engine->run_engine_command(dialect.container_rm(job.job_container), lines, show);
   remove_job_image(job);

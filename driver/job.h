@@ -14,6 +14,7 @@
 #include "lib/clock.h"
 #include "lib/init_data.h"
 #include "platform/build_mutex.h"
+#include "platform/piped_process.h"
 
 struct JOB {
   // From the command line.
@@ -43,7 +44,11 @@ struct JOB {
   std::vector<std::string> dangling_before_build;  // untagged images when the build began
   double engine_failing_since = -1;  // when the engine's queries began to fail; -1: they answer
   double engine_failure_told = 0;    // seconds of it already told in the log
-  int suspended_said = -1;           // the client's suspension as last logged; -1: not yet
+  int suspended_said = -1;
+  // A standalone run at a terminal: the engine's "logs -f", and whether the
+  // terminal has seen the container's output that way.
+  std::shared_ptr<platform::PipedProcess> log_follower;
+  bool log_followed = false;           // the client's suspension as last logged; -1: not yet
   bool container_absent = false;     // the engine said there is no container, and none was made since
   bool engine_outage_seen = false;   // an engine command failed since the container started
   bool engine_unreachable = false;  // the last failed command found no engine to answer

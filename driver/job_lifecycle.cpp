@@ -13,6 +13,7 @@
 #include "driver/engine_policy.h"
 #include "driver/image.h"
 #include "driver/job_names.h"
+#include "driver/live_log.h"
 #include "driver/shell_words.h"
 #include "engine/docker_conn.h"
 #include "engine/wsl_init.h"
@@ -176,6 +177,7 @@ void start_container(JOB& job) {
 
 void run_main_loop(JOB& job) {
   job.container_running = true;
+  start_following_log(job);
   long tick = 0;
   long next_poll = 0;
   double failing_since = -1;
@@ -223,6 +225,7 @@ void run_main_loop(JOB& job) {
       ++tick;
     }
     job.runtime->wait_for_request(std::max(0.0, tick_start + 1 - job.clock->now()));
+    show_followed_log(job);
     count_running();
     result = poll_client_msgs(job);
   }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -20,6 +21,19 @@ bool redirect_stream(StandardStream stream, const std::string& path, bool append
 
 // From now on standard error goes to its file alone.
 void stop_terminal_copy();
+
+// Whether standard error still reaches a terminal as well (never on
+// Windows).
+bool terminal_copy_active();
+
+// Shows bytes on that terminal alone (escaped as the log is), not in the
+// file; nothing when there is no terminal copy.
+void show_on_terminal(std::string_view bytes);
+
+// Holds the terminal copy back (what standard error is given meanwhile
+// reaches the file alone), or lets it go on. Everything written before
+// reaches the terminal first.
+void hold_terminal_copy(bool held);
 
 // Waits, at most two seconds, until everything written to standard error
 // has reached its file and terminal. When the file's name no longer leads

@@ -1,11 +1,14 @@
 #include "platform/streams.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -57,6 +60,26 @@ bool write_all(int fd, const char* data, std::size_t size) {
   return true;
 }
 
+// The terminal copy's state, shared by its thread and the callers below.
+// The thread reads and writes only with the lock held, so that a caller
+// holding it and finding the pipe empty knows every earlier byte is through.
+struct TerminalCopy {
+  std::mutex lock;
+  int pipe_read = -1;
+  int tty = -1;
+  bool held = false;
+  TerminalText escaper;
+  std::string shown;
+
+  // With the lock held.
+  void show(std::string_view bytes) {
+    shown.clear();
+    escaper.escape(bytes, shown);
+    write_all(tty, shown.data(), shown.size());
+  }
+};
+TerminalCopy terminal_copy;
+
 // Standard error through a pipe that a thread empties into the file and the
 // terminal, so that both get every byte in the order written.
 bool start_terminal_copy(unique_fd file) {
@@ -67,21 +90,25 @@ bool start_terminal_copy(unique_fd file) {
   if (retry_eintr([&] { return ::dup2(write_end.get(), 2); }) < 0) return false;
   copy_to_terminal = true;
   copier_running = true;
+  terminal_copy.pipe_read = read_end.get();
+  terminal_copy.tty = terminal.get();
   std::thread([from = std::move(read_end), to = std::move(file), tty = std::move(terminal)] {
     char buffer[4096];
     // The file keeps the bytes; the terminal is shown control characters
     // escaped, so that nothing the container printed can act on it.
-    TerminalText terminal;
-    std::string shown;
     for (;;) {
+      struct pollfd ready = {from.get(), POLLIN, 0};
+      if (retry_eintr([&] { return ::poll(&ready, 1, -1); }) < 0) break;
+      std::lock_guard<std::mutex> held(terminal_copy.lock);
       ssize_t got = retry_eintr([&] { return ::read(from.get(), buffer, sizeof buffer); });
       if (got <= 0) break;
       write_all(to.get(), buffer, static_cast<std::size_t>(got));
-      if (!copy_to_terminal) continue;
-      shown.clear();
-      terminal.escape(std::string_view(buffer, static_cast<std::size_t>(got)), shown);
-      write_all(tty.get(), shown.data(), shown.size());
+      if (!copy_to_terminal || terminal_copy.held) continue;
+      terminal_copy.show(std::string_view(buffer, static_cast<std::size_t>(got)));
     }
+    std::lock_guard<std::mutex> held(terminal_copy.lock);
+    terminal_copy.pipe_read = -1;
+    terminal_copy.tty = -1;
     copier_running = false;
   }).detach();
   return true;
@@ -90,6 +117,31 @@ bool start_terminal_copy(unique_fd file) {
 }  // namespace
 
 void stop_terminal_copy() { copy_to_terminal = false; }
+
+bool terminal_copy_active() { return copier_running && copy_to_terminal; }
+
+void show_on_terminal(std::string_view bytes) {
+  std::lock_guard<std::mutex> held(terminal_copy.lock);
+  if (terminal_copy.tty < 0 || !copy_to_terminal) return;
+  terminal_copy.show(bytes);
+}
+
+void hold_terminal_copy(bool held) {
+  std::fflush(stderr);
+  // Until the thread has taken what is in the pipe (at most two seconds).
+  for (int i = 0; i < 2000; ++i) {
+    {
+      std::lock_guard<std::mutex> lock(terminal_copy.lock);
+      int waiting = 0;
+      if (terminal_copy.pipe_read < 0 || ::ioctl(terminal_copy.pipe_read, FIONREAD, &waiting) != 0 ||
+          waiting == 0 || i == 1999) {
+        terminal_copy.held = held;
+        return;
+      }
+    }
+    ::usleep(1000);
+  }
+}
 
 void finish_standard_error() {
   std::fflush(stderr);

@@ -48,5 +48,11 @@ bool redirect_stream(StandardStream stream, const std::string& path, bool append
 // A terminal copy of standard error is not made on Windows.
 void stop_terminal_copy() {}
 
+bool terminal_copy_active() { return false; }
+
+void show_on_terminal(std::string_view) {}
+
+void hold_terminal_copy(bool) {}
+
 void finish_standard_error() { std::fflush(stderr); }
 }  // namespace platform

@@ -50,4 +50,28 @@ tr -d '\r' < "$WORK/terminal" | sed '/^Script \(started\|done\)/d' > "$WORK/term
 expect_eq "the terminal shows what stderr.txt holds" "$(cat "$JOB_DIR/stderr.txt")" "$(cat "$WORK/terminal.text")"
 expect_eq "finish file of the terminal run" "0" "$(cat "$JOB_DIR/corvo_finish_called")"
 
+# The container's output is followed on the terminal as it comes, and shown
+# there once; stderr.txt gets it once, at the end.
+install_fake_engine podman '
+S=$FAKE_ENGINE_STATE
+case "$1" in
+  ps) if [ "$2 $3" != "--all --filter" ]; then
+        if [ -e "$S/ended" ]; then echo "$STANDALONE_NAME|Exited (0) now"; else echo "$STANDALONE_NAME|Up 1 second"; fi
+      fi ;;
+  logs)
+    echo "a line from the container"
+    if [ "$2" = -f ]; then while [ ! -e "$S/ended" ]; do sleep 0.1; done; fi ;;
+esac'
+rm -f "$JOB_DIR/stderr.txt" "$JOB_DIR/corvo_finish_called" "$FAKE_ENGINE_STATE/ended"
+(cd "$JOB_DIR" && PATH="$BIN_DIR:$PATH" script -qfec "$QUAYSIDE" "$WORK/terminal") > /dev/null 2>&1 &
+session=$!
+for _ in $(seq 200); do grep -q "a line from the container" "$WORK/terminal" 2> /dev/null && break; sleep 0.1; done
+grep -q "a line from the container" "$WORK/terminal" || fail "the container's output did not reach the terminal as it came"
+kill -0 "$session" 2> /dev/null || fail "the job had ended already"
+touch "$FAKE_ENGINE_STATE/ended"
+wait "$session"
+expect_eq "the container's line on the terminal" 1 "$(grep -c "a line from the container" "$WORK/terminal")"
+expect_eq "the container's line in stderr.txt" 1 "$(grep -c "a line from the container" "$JOB_DIR/stderr.txt")"
+grep -q "^stderr end" "$WORK/terminal" || fail "the terminal did not see the end of the run"
+
 finish_test
