@@ -168,7 +168,7 @@ void start_container(JOB& job) {
   result = container_op(job, "start");
   if (result != 0) {
     check_exit_request(job);
-    std::fprintf(stderr, "start failed: %d\n", result);
+    std::fprintf(stderr, "the container could not be started (error %d); the engine's output is above\n", result);
     if (job.engine_unreachable) wait_for_engine(job, "container start");
     container_op(job, "kill");
     fail_job(job);

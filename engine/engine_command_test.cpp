@@ -147,8 +147,10 @@ TEST(EngineDialect, AnImageIsListedByItsRepositoryAndTag) {
                                            {"ubuntu:22.04", true},
                                            {"docker.io/library/ubuntu:22.04", lines == &podman_lines},
                                            {"<none>", false}}) {
-      EXPECT_EQ(engine_dialect(ENGINE_PODMAN).image_listed(*lines, c.image), c.listed)
-          << c.image << (lines == &podman_lines ? " (Podman)" : " (Docker)");
+      for (int type : {ENGINE_DOCKER, ENGINE_PODMAN, ENGINE_WSLC}) {
+        EXPECT_EQ(engine_dialect(type).image_listed(*lines, c.image), c.listed)
+            << c.image << (lines == &podman_lines ? " (Podman's list)" : " (Docker's list)") << " type " << type;
+      }
     }
   }
 }

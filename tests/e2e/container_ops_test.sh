@@ -69,7 +69,7 @@ kill|corvo|
 logs|corvo|
 container|rm|corvo|
 image|rm|corvo|" "$(cat "$FAKE_ENGINE_LOG")"
-expect_log_has "start failed: -1"
+expect_log_has "the container could not be started (error -1)"
 
 # A command line without the value of an option ends before anything else.
 : > "$FAKE_ENGINE_LOG"
