@@ -7,11 +7,14 @@ TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 WIN_BUILD ?= build-windows
 WINDOWS_PACKAGES := cmake ninja-build googletest nlohmann-json3-dev g++-mingw-w64-x86-64-posix wine64 wine
+RELEASE_PACKAGES := cmake ninja-build g++ nlohmann-json3-dev git googletest g++-mingw-w64-x86-64-posix \
+  g++-aarch64-linux-gnu qemu-user wine64 wine binutils
+DIST ?= dist
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 ENGINE ?= podman
 
-.PHONY: all build test test-asan test-tsan test-windows fuzz bench demo deps engine-deps clean
+.PHONY: all build test test-asan test-tsan test-windows fuzz bench demo deps engine-deps release release-check clean
 
 all: build
 
@@ -74,5 +77,16 @@ demo: build
 	@scripts/ensure-packages.sh $(ENGINE_PACKAGES)
 	BUILD=$(abspath $(BUILD)) ENGINE=$(ENGINE) examples/run-example.sh hello
 
+# The programs to ship, into $(DIST): static Linux x86_64 and aarch64, and
+# Windows x86_64, stripped, reproducible, with SHA256SUMS.
+release:
+	@scripts/ensure-packages.sh $(RELEASE_PACKAGES)
+	scripts/release.sh $(DIST)
+
+# A second build agrees byte for byte, and the programs run: a real job on
+# Podman, an empty image, qemu-user and wine.
+release-check: release engine-deps
+	scripts/release-check.sh $(DIST)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(WIN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(WIN_BUILD) $(DIST)

@@ -26,6 +26,16 @@ const char kQuaysideUsage[] =
     "temporary exit, a quit, an abort or Ctrl-C (no finish file).\n"
     "job.toml's keys: docs/job-toml.md; writing a job: docs/writing-a-job.md.\n";
 
+namespace {
+
+#ifndef QUAYSIDE_COMMIT
+#define QUAYSIDE_COMMIT "unknown"
+#endif
+// The commit the program was built from, set by the build.
+constexpr const char* kBuiltFrom = QUAYSIDE_COMMIT;
+
+}  // namespace
+
 bool answer_help_or_version(const std::vector<std::string>& arguments, const char* program, const char* usage) {
   if (arguments.empty()) return false;
   if (arguments[0] == "--help") {
@@ -33,7 +43,7 @@ bool answer_help_or_version(const std::vector<std::string>& arguments, const cha
     return true;
   }
   if (arguments[0] == "--version") {
-    std::printf("%s %d\n", program, kQuaysideVersion);
+    std::printf("%s %d (commit %s)\n", program, kQuaysideVersion, kBuiltFrom);
     return true;
   }
   return false;

@@ -18,7 +18,8 @@ for program in "$QUAYSIDE" "$CORVO_SIM" "$QUAYSIDE_INSPECT"; do
   out=$(cd "$empty" && PATH="$BIN_DIR:$PATH" "$program" --help)
   expect_eq "exit status of $name --help" 0 "$?"
   case "$out" in usage:*) ;; *) fail "$name --help printed: $out" ;; esac
-  expect_eq "$name --version" "$name 23" "$(cd "$empty" && "$program" --version)"
+  version=$(cd "$empty" && "$program" --version)
+  case "$version" in "$name 23 (commit "?*")") ;; *) fail "$name --version printed: $version" ;; esac
 done
 expect_eq "the directory after --help and --version" "" "$(ls -A "$empty")"
 expect_eq "no engine command for --help" "" "$(cat "$FAKE_ENGINE_LOG")"
