@@ -14,7 +14,7 @@ FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 ENGINE ?= podman
 
-.PHONY: all build test test-asan test-tsan test-windows fuzz bench demo deps engine-deps release release-check clean
+.PHONY: all build test test-asan test-tsan test-windows fuzz bench bench-short demo deps engine-deps release release-check clean
 
 all: build
 
@@ -70,6 +70,13 @@ bench: build
 	$(BUILD)/bench_log_copy 100
 	$(BUILD)/bench_init_data_read
 	BUILD=$(abspath $(BUILD)) bench/suspend_latency.sh 5
+
+# Every benchmark, briefly: CI runs them so that a broken one is seen.
+bench-short: build engine-deps
+	$(BUILD)/bench_engine_round_trip 50
+	$(BUILD)/bench_log_copy 10
+	$(BUILD)/bench_init_data_read $(CURDIR)/tests/fixtures/init_data/full.xml 200
+	BUILD=$(abspath $(BUILD)) bench/suspend_latency.sh 1
 
 # An example job from build to finish on Podman, through the client
 # simulator: the live progress line, how the job ended, and its log.
