@@ -22,28 +22,42 @@ void BoundedOutput::take(std::string_view bytes) {
     if (echo_) std::fwrite(bytes.data(), 1, to_head, stderr);
     bytes.remove_prefix(to_head);
   }
-  if (bytes.empty()) return;
-  if (bytes.size() >= tail_limit_) {
-    tail_.assign(bytes.substr(bytes.size() - tail_limit_));
-    return;
+  if (bytes.empty() || tail_limit_ == 0) return;
+  if (tail_.empty()) tail_.resize(tail_limit_);
+  if (bytes.size() >= tail_limit_) bytes.remove_prefix(bytes.size() - tail_limit_);
+  // Written after the newest byte, over the oldest once the ring is full.
+  while (!bytes.empty()) {
+    std::size_t end = (tail_start_ + tail_size_) % tail_limit_;
+    std::size_t count = std::min(bytes.size(), tail_limit_ - end);
+    std::copy_n(bytes.data(), count, tail_.begin() + static_cast<std::ptrdiff_t>(end));
+    bytes.remove_prefix(count);
+    std::size_t grown = std::min(count, tail_limit_ - tail_size_);
+    tail_size_ += grown;
+    tail_start_ = (tail_start_ + count - grown) % tail_limit_;
   }
-  // Dropped from the front in large steps, so that the tail is moved
-  // seldom however small the pieces.
-  if (tail_.size() + bytes.size() > 2 * tail_limit_) tail_.erase(0, tail_.size() + bytes.size() - tail_limit_);
-  tail_.append(bytes);
+}
+
+std::pair<std::string_view, std::string_view> BoundedOutput::tail_parts() const {
+  if (tail_size_ == 0) return {};
+  std::size_t first = std::min(tail_size_, tail_limit_ - tail_start_);
+  return {std::string_view(tail_.data() + tail_start_, first), std::string_view(tail_.data(), tail_size_ - first)};
+}
+
+std::string BoundedOutput::tail_text() const {
+  auto [older, newer] = tail_parts();
+  return std::string(older) + std::string(newer);
 }
 
 void BoundedOutput::finish() {
-  if (tail_.size() > tail_limit_) tail_.erase(0, tail_.size() - tail_limit_);
   if (!echo_) return;
   if (left_out() > 0) std::fprintf(stderr, "\n   ... %llu bytes %s ...\n", left_out(), left_out_note_);
-  std::fwrite(tail_.data(), 1, tail_.size(), stderr);
+  // Straight from the ring: the tail may be large.
+  for (std::string_view part : {tail_parts().first, tail_parts().second}) std::fwrite(part.data(), 1, part.size(), stderr);
 }
 
 std::vector<std::string> BoundedOutput::lines() const {
   std::vector<std::string> lines = split_lines(head_, '\n', true);
-  std::vector<std::string> tail = split_lines(tail_.substr(tail_.size() > tail_limit_ ? tail_.size() - tail_limit_ : 0),
-                                              '\n', true);
+  std::vector<std::string> tail = split_lines(tail_text(), '\n', true);
   lines.insert(lines.end(), tail.begin(), tail.end());
   return lines;
 }
