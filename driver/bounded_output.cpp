@@ -52,7 +52,9 @@ void BoundedOutput::finish() {
   if (!echo_) return;
   if (left_out() > 0) std::fprintf(stderr, "\n   ... %llu bytes %s ...\n", left_out(), left_out_note_);
   // Straight from the ring: the tail may be large.
-  for (std::string_view part : {tail_parts().first, tail_parts().second}) std::fwrite(part.data(), 1, part.size(), stderr);
+  for (std::string_view part : {tail_parts().first, tail_parts().second}) {
+    if (!part.empty()) std::fwrite(part.data(), 1, part.size(), stderr);
+  }
 }
 
 std::vector<std::string> BoundedOutput::lines() const {
