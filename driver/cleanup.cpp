@@ -7,7 +7,9 @@
 #include "driver/build_lock.h"
 #include "driver/container_op.h"
 #include "driver/container_state.h"
+#include "driver/image.h"
 #include "driver/live_log.h"
+#include "lib/result_codes.h"
 #include "platform/streams.h"
 
 namespace {
@@ -31,7 +33,11 @@ bool ended_by_engine(JOB& job, bool& outage) {
   if (!dialect.out_of_memory_query(job.job_container, query)) return false;
   std::vector<std::string> lines;
   int exit_status = 0;
-  if (run_engine(job, query, lines, job.verbose() >= 2, exit_status) != 0 || exit_status != 0) return false;
+  int result = run_engine(job, query, lines, job.verbose() >= 2, exit_status);
+  // Given up for a client's request: the request is carried out, and a quit
+  // leaves the exited container for the next run to judge.
+  if (result == RC_RESULT_ABORTED_BY_USER) check_exit_request(job);
+  if (result != 0 || exit_status != 0) return false;
   return dialect.read_out_of_memory(lines) == EngineDialect::Answer::no;
 }
 

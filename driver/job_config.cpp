@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <sstream>
 
 #include "driver/engine_policy.h"
@@ -19,6 +20,12 @@ namespace {
 const char* const kKnownKeys[] = {"workdir",     "project_dir_mount", "image_name", "use_gpu",
                                   "web_graphics_guest_port", "mount", "portmap",    "build_args",
                                   "create_args", "verbose",           "log_max_bytes"};
+
+// "FILE:LINE: " for a key of the document, for messages.
+std::string place(const std::string& file, const ParseOutcome& document, const std::string& key) {
+  auto line = document.top_lines.find(key);
+  return file + ":" + (line == document.top_lines.end() ? std::string("?") : std::to_string(line->second)) + ": ";
+}
 
 // The edit distance of a and b, transpositions counting as one edit.
 std::size_t edit_distance(const std::string& a, const std::string& b) {
@@ -43,6 +50,10 @@ std::string suggestions(const std::string& key) {
   std::size_t best = 3;
   std::vector<std::string> found;
   for (const char* known : kKnownKeys) {
+    // Lengths further apart than the distance allowed need no table (a key
+    // may be as long as the file).
+    std::size_t length = std::strlen(known);
+    if (plain.size() > length + best || length > plain.size() + best) continue;
     std::size_t distance = edit_distance(plain, known);
     if (distance > best) continue;
     if (distance < best) found.clear();
@@ -112,7 +123,7 @@ class KeyReader {
       const Value& value = *root.lookup("\"" + key + "\"");
       std::string near = suggestions(key);
       std::string what = value.kind() == V_TABLE ? "unknown table [" + key + "]" : "unknown key \"" + key + "\"";
-      std::fprintf(stderr, "%s: %s is ignored%s\n", where(key).c_str(), what.c_str(),
+      std::fprintf(stderr, "%s%s is ignored%s\n", place(file_, document_, key).c_str(), what.c_str(),
                    near.empty() ? "" : ("; did you mean " + near + "?").c_str());
       if (value.kind() == V_TABLE) {
         std::fputs("   job.toml has no tables: its keys stand at the top of the file\n", stderr);
@@ -124,13 +135,8 @@ class KeyReader {
   const std::string& error() const { return error_; }
 
  private:
-  std::string where(const std::string& key) const {
-    auto line = document_.top_lines.find(key);
-    return file_ + ":" + (line == document_.top_lines.end() ? std::string("?") : std::to_string(line->second));
-  }
-
   bool wrong(const char* key, const std::string& expected, const Value& value) {
-    if (error_.empty()) error_ = where(key) + ": " + key + ": expected " + expected + ", found " + described(value);
+    if (error_.empty()) error_ = place(file_, document_, key) + key + ": expected " + expected + ", found " + described(value);
     return false;
   }
 
@@ -184,12 +190,6 @@ std::string visible(const std::string& text) {
   std::string out;
   for (char c : text) out += c == '\0' ? std::string("\\0") : std::string(1, c);
   return out;
-}
-
-// "FILE:LINE: " for a key of the document, for messages.
-std::string place(const std::string& file, const ParseOutcome& document, const char* key) {
-  auto line = document.top_lines.find(key);
-  return file + ":" + (line == document.top_lines.end() ? std::string("?") : std::to_string(line->second)) + ": ";
 }
 
 int refuse(const std::string& where, const char* key, const std::string& text, const std::string& problem = "") {

@@ -132,6 +132,14 @@ TEST_F(JobConfigTest, UnknownKeysAreNamedAndPassedOver) {
   EXPECT_TRUE(config.mount.empty());
 }
 
+// A key as long as the file allows is named at once, without a search for
+// what it may have meant.
+TEST_F(JobConfigTest, AnUnknownKeyOfAnyLengthIsNamed) {
+  std::string key(200000, 'w');
+  ASSERT_EQ(parse(key + " = 1\n"), 0);
+  EXPECT_EQ(log, "job.toml:1: unknown key \"" + key + "\" is ignored\n");
+}
+
 TEST_F(JobConfigTest, AFileNamedOnTheCommandLineMustExist) {
   StderrCapture capture;
   EXPECT_EQ(parse_config("absent.toml", config, true), 1);
