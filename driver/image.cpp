@@ -9,6 +9,7 @@
 #include "driver/cleanup.h"
 #include "driver/container_op.h"
 #include "lib/result_codes.h"
+#include "lib/system_info.h"
 #include "platform/network_probe.h"
 #include "platform/program_run.h"
 
@@ -30,8 +31,15 @@ int image_exists(JOB& job, bool& exists) {
 bool test_server_reachable() {
   std::vector<std::string> argv = platform::ping_arguments(kReferenceHost);
   int exit_status = -1;
-  return platform::run_program(platform::system_program(argv[0]), argv, [](std::string_view) {}, exit_status) &&
-         exit_status == 0;
+  int error = 0;
+  std::string path = platform::system_program(argv[0]);
+  if (!platform::run_program(path, argv, [](std::string_view) {}, exit_status, nullptr, &error)) {
+    char text[256];
+    std::fprintf(stderr, "network test: can't start %s: error %d: %s\n", path.empty() ? argv[0].c_str() : path.c_str(),
+                 error, system_error_text(error, text, sizeof text));
+    return false;
+  }
+  return exit_status == 0;
 }
 
 namespace {

@@ -52,9 +52,10 @@ TEST_F(CreateTest, CommandPieces) {
        "4.000000 --device nvidia.com/gpu=all --shm-size=1g --log-driver=k8s-file corvo__proj__wu"},
       {"Docker's GPUs", [](JOB& j) { j.config.use_gpu = true; }, ENGINE_DOCKER,
        "create --name corvo__proj__res_1 -v \"$PWD/\":\"/app\" --gpus all corvo__proj__wu"},
-      {"the WSL containers tool mounts the slot as \".\"", [](JOB& j) { j.config.project_dir_mount = "/proj"; },
+      {"the WSL containers tool mounts the slot as the others do", [](JOB& j) { j.config.project_dir_mount = "/proj"; },
        ENGINE_WSLC,
-       "create --name corvo__proj__res_1 -v \"./\":\"/app\" -v \"./../../projects/proj/\":\"/proj\" corvo__proj__wu"},
+       "create --name corvo__proj__res_1 -v \"$PWD/\":\"/app\" -v \"$PWD/../../projects/proj/\":\"/proj\" "
+       "corvo__proj__wu"},
       {"one cpu", [](JOB& j) { j.init_data.ncpus = 1.0; }, ENGINE_DOCKER,
        "create --name corvo__proj__res_1 -v \"$PWD/\":\"/app\" corvo__proj__wu"},
   };

@@ -138,7 +138,7 @@ TEST_F(StartContainerTest, FailuresEndTheJob) {
          r.reply("images", {"localhost/corvo__proj__wu latest 0123 now 1 MB\n"});
          r.reply("create", {"Error: name in use\n"});
        },
-       concat({ps, "images", "create --name corvo__proj__res_1 -v \"./\":\"/app\" corvo__proj__wu"}, kCleanup), 1,
+       concat({ps, "images", "create --name corvo__proj__res_1 -v \"$PWD/\":\"/app\" corvo__proj__wu"}, kCleanup), 1,
        "stderr end\n"},
       {"image query fails", [](FakeRunner& r) { r.reply("images", {"Error: bad\n"}, 0, 125); }, {ps, "images"}, 1,
        "the engine's list of images could not be read (error -1)\n"},

@@ -3,9 +3,12 @@
 #include <cstdio>
 
 #include "engine/docker_api.h"
+#include "lib/clock.h"
 #include "lib/result_codes.h"
+#include "lib/system_info.h"
 #include "lib/text_util.h"
 #include "platform/environment.h"
+#include "platform/files.h"
 #include "platform/local_socket.h"
 #include "platform/program_run.h"
 
@@ -53,6 +56,55 @@ bool DOCKER_CONN::read_cpu_counter(const std::string& container, double& seconds
   return read_docker_cpu_seconds(reply, seconds);
 }
 
+int DOCKER_CONN::run_direct(const EngineCommand& command, const ReplyLimits& limits, const OutputSink& sink,
+                            int& exit_status) {
+  const char* name = engine_program_name(engine);
+  std::vector<std::string> argv{name};
+  // The tool is started without a shell, in the slot: the slot's part of a
+  // word is its full path, as nothing shows that the tool takes a relative
+  // mount source.
+  for (auto& word : command.arguments([](const std::string& below) { return platform::full_path("." + below); }))
+    argv.push_back(std::move(word));
+  std::string path = platform::find_on_path(name);
+  double start = steady_seconds();
+  double last_byte = start;
+  int given_up = 0;
+  auto counting_sink = [&](std::string_view bytes) {
+    last_byte = steady_seconds();
+    sink(bytes);
+  };
+  auto stop = [&] {
+    double now = steady_seconds();
+    if ((limits.total != 0 && now - start > limits.total) || (limits.silence != 0 && now - last_byte > limits.silence))
+      given_up = RC_TIMED_OUT;
+    else if (limits.give_up && limits.give_up())
+      given_up = RC_RESULT_ABORTED_BY_USER;
+    return given_up != 0;
+  };
+  // A start that fails is tried again a few times within about 1.5 s: the
+  // system may lack a resource for a moment.
+  constexpr int kStartAttempts = 4;
+  for (int attempt = 1;; ++attempt) {
+    int error = 0;
+    if (path.empty()) {
+      std::fprintf(stderr, "command failed: %s is not in the absolute directories of PATH\n", name);
+      return -1;
+    }
+    if (platform::run_program(path, argv, counting_sink, exit_status, stop, &error)) break;
+    char text[256];
+    std::fprintf(stderr, "command failed: can't start %s (attempt %d of %d): error %d: %s\n", path.c_str(), attempt,
+                 kStartAttempts, error, system_error_text(error, text, sizeof text));
+    if (attempt == kStartAttempts || stop()) return -1;
+    pause_seconds(0.25 * attempt);
+  }
+  if (given_up != 0) {
+    std::fprintf(stderr, "command given up: %s\n",
+                 given_up == RC_TIMED_OUT ? "no end within the time allowed" : "a request of the client came");
+    return given_up;
+  }
+  return 0;
+}
+
 std::function<bool()> DOCKER_CONN::request_check() const {
   if (!requests_) return nullptr;
   // A request already there when the work begins gives it up too: the
@@ -91,27 +143,7 @@ int DOCKER_CONN::stream_engine_command(const EngineCommand& command, const Outpu
     std::fputs("engine command holds a NUL byte\n", stderr);
     return -1;
   }
-  if (engine == ENGINE_WSLC) {
-    std::vector<std::string> argv{name};
-    for (auto& word : command.arguments()) argv.push_back(std::move(word));
-    std::string path = platform::find_on_path(name);
-    double start = steady_seconds();
-    bool given_up = false;
-    auto stop = [&] {
-      given_up = (command.deadline() != 0 && steady_seconds() - start > command.deadline()) ||
-                 (limits.give_up && limits.give_up());
-      return given_up;
-    };
-    if (path.empty() || !platform::run_program(path, argv, sink, exit_status, stop)) {
-      std::fprintf(stderr, "command failed: %s\n", result_text(-1));
-      return -1;
-    }
-    if (given_up) {
-      std::fputs("command given up\n", stderr);
-      return RC_TIMED_OUT;
-    }
-    return 0;
-  }
+  if (engine == ENGINE_WSLC) return run_direct(command, limits, sink, exit_status);
   // Without a shell (set-up failed or never ran) the engine can't be
   // reached; say so as a dead shell would.
   if (shell.shell == nullptr) {

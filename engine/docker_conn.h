@@ -68,6 +68,8 @@ struct DOCKER_CONN final : EngineRunner {
  private:
   std::function<int()> requests_;
   int start_shell();
+  // The direct path of stream_engine_command.
+  int run_direct(const EngineCommand& command, const ReplyLimits& limits, const OutputSink& sink, int& exit_status);
   // True while the source tells a request; null without a source.
   std::function<bool()> request_check() const;
   WSL_DISTRO_DESC distro_;  // the shell's distro, for a restart

@@ -93,11 +93,21 @@ EngineCommand& EngineCommand::add_all(const std::vector<std::string>& words) {
   return *this;
 }
 
-std::vector<std::string> EngineCommand::arguments() const {
+std::vector<std::string> EngineCommand::arguments(
+    const std::function<std::string(const std::string&)>& in_slot) const {
   std::vector<std::string> out;
   for (const auto& word : words_) {
     std::string text;
-    for (const auto& part : word.parts) text += part.kind == WordPart::slot_dir ? std::string(".") : part.text;
+    const auto& parts = word.parts;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+      if (parts[i].kind != WordPart::slot_dir) {
+        text += parts[i].text;
+        continue;
+      }
+      std::string below;
+      if (i + 1 < parts.size() && parts[i + 1].kind != WordPart::slot_dir) below = parts[++i].text;
+      text += in_slot ? in_slot(below) : "." + below;
+    }
     out.push_back(std::move(text));
   }
   return out;

@@ -8,6 +8,7 @@
 // as it always did.
 #pragma once
 
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -48,8 +49,10 @@ class EngineCommand {
   }
 
   // The words as the engine program receives them when it is started
-  // without a shell (the slot directory is "."). 
-  std::vector<std::string> arguments() const;
+  // without a shell. The slot directory's part of a word, with the text
+  // right after it ("/", "/sub/dir/"), becomes in_slot(that text); without
+  // in_slot, "." and the text.
+  std::vector<std::string> arguments(const std::function<std::string(const std::string&)>& in_slot = nullptr) const;
 
   // Whether a word holds a NUL byte, which no process argument can carry.
   bool has_nul() const;

@@ -33,7 +33,7 @@ TEST(EngineCommand, ValuesAreQuotedOnlyWhereTheShellWouldReadThem) {
   }
 }
 
-TEST(EngineCommand, TheSlotDirectoryIsTheShellsOwnAndDotWithoutOne) {
+TEST(EngineCommand, TheSlotDirectoryIsTheShellsOwnOrGivenWithoutOne) {
   CommandWord plain_mount{{{WordPart::slot_dir, ""}, {WordPart::quoted, "/x/"}, {WordPart::plain, ":"},
                            {WordPart::quoted, "/app"}}};
   CommandWord odd_mount{{{WordPart::slot_dir, ""}, {WordPart::quoted, "/$(id)/"}}};
@@ -41,6 +41,8 @@ TEST(EngineCommand, TheSlotDirectoryIsTheShellsOwnAndDotWithoutOne) {
   command.add("-v").add_word(plain_mount).add_word(odd_mount);
   EXPECT_EQ(render_posix(command), "-v \"$PWD/x/\":\"/app\" \"$PWD\"'/$(id)/'");
   EXPECT_EQ(command.arguments(), (std::vector<std::string>{"-v", "./x/:/app", "./$(id)/"}));
+  auto in_slot = [](const std::string& below) { return "C:\\slots\\3" + below; };
+  EXPECT_EQ(command.arguments(in_slot), (std::vector<std::string>{"-v", "C:\\slots\\3/x/:/app", "C:\\slots\\3/$(id)/"}));
 }
 
 TEST(EngineCommand, NulBytesAreFound) {

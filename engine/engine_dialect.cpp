@@ -447,10 +447,6 @@ class WslcDialect final : public EngineDialect {
     std::fprintf(stderr, "No %s in %s\n", key, line.c_str());
     return false;
   }
-  // The tool is started without a shell: the slot directory is ".".
-  CommandWord mount_source(const std::string& below_slot) const override {
-    return CommandWord{{{WordPart::quoted, below_slot.empty() ? "./" : "./" + below_slot + "/"}}};
-  }
 };
 
 }  // namespace

@@ -94,7 +94,7 @@ TEST_F(DirectPathTest, TheEnginesStatusComesBackAndAMissingProgramFails) {
   StderrCapture log;
   EXPECT_EQ(connection.run_engine_command(EngineCommand{"start", "x"}, lines, false, status), -1);
   EXPECT_EQ(status, -1);
-  EXPECT_EQ(log.text(), "command failed: Error -1\n");
+  EXPECT_EQ(log.text(), "command failed: wslc.exe is not in the absolute directories of PATH\n");
 }
 
 TEST_F(DirectPathTest, LongCommandsReachTheEngineWhole) {

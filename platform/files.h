@@ -57,4 +57,10 @@ std::FILE* open_slot_file_for_reading(const std::string& path);
 // The current working directory, or an empty text when it can't be read.
 std::string current_directory();
 
+// The absolute form of path, taken against the current directory, with "."
+// and ".." parts resolved by name (no link is followed) and a trailing
+// separator kept. On Windows the separators become "\\". Empty when the
+// current directory can't be read.
+std::string full_path(const std::string& path);
+
 }  // namespace platform

@@ -26,12 +26,16 @@ std::string engine_program_for_shell(const std::string& name);
 
 // Runs the program at path with argv (argv[0] is the name it is given),
 // standard input empty, standard output and error joined and handed to
-// sink piece by piece as they arrive, and waits for it to end. Returns true
-// with exit_status (-1 when it did not exit normally), or false when it
-// can't be started. stop, when given, is asked about every 200 ms while
-// the program is silent: true ends the program at once (exit_status -1).
+// sink piece by piece as they arrive, and waits for its output to end and
+// for it to end. Returns true with exit_status (-1 when it did not exit
+// normally), or false with the system's error number in start_error when
+// it can't be started. stop, when given, is asked about every 200 ms while
+// the program is silent or has closed its output without ending: true ends
+// the program at once (exit_status -1). On Windows the program and
+// everything it starts are in a job object: stopping ends them all, and so
+// does the end of this process while the program runs.
 bool run_program(const std::string& path, const std::vector<std::string>& argv,
                  const std::function<void(std::string_view)>& sink, int& exit_status,
-                 const std::function<bool()>& stop = nullptr);
+                 const std::function<bool()>& stop = nullptr, int* start_error = nullptr);
 
 }  // namespace platform

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-
-#include <cstring>
+#include <string_view>
+#include <vector>
 
 #include "lib/exclusive_file_lock.h"
 #include "platform/build_mutex.h"
@@ -14,6 +14,7 @@
 #include "platform/files.h"
 #include "platform/piped_process.h"
 #include "platform/process.h"
+#include "platform/program_run.h"
 #include "platform/shared_block.h"
 #include "platform/streams.h"
 #include "runtime/client_runtime.h"
@@ -122,6 +123,20 @@ int run_child_role(int argc, char** argv) {
     if (mutex == nullptr || !mutex->wait(10)) return 1;
     std::fflush(nullptr);
     platform::terminate_process_now(0);
+  }
+  // "run-program-into FILE PATH ARG...": runs the program as engine
+  // commands are run, its output appended to FILE as it comes.
+  if (argc >= 4 && is(argv[0], "run-program-into")) {
+    std::string into = argv[1];
+    std::vector<std::string> program_argv(argv + 3, argv + argc);
+    int status = 0;
+    platform::run_program(argv[2], program_argv, [&](std::string_view bytes) {
+      if (std::FILE* file = std::fopen(into.c_str(), "ab")) {
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+      }
+    }, status);
+    return status;
   }
   std::fprintf(stderr, "unknown child role\n");
   return 255;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -145,6 +146,13 @@ std::string current_directory() {
     if (errno != ERANGE) return {};
     buffer.resize(buffer.size() * 2);
   }
+}
+
+std::string full_path(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return std::filesystem::path(path).lexically_normal().string();
+  std::string here = current_directory();
+  if (here.empty()) return {};
+  return std::filesystem::path(here + "/" + path).lexically_normal().string();
 }
 
 }  // namespace platform

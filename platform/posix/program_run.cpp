@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 #include "platform/posix/unique_fd.h"
@@ -42,14 +43,18 @@ std::string engine_program_for_shell(const std::string& name) { return find_on_p
 
 bool run_program(const std::string& path, const std::vector<std::string>& argv,
                  const std::function<void(std::string_view)>& sink, int& exit_status,
-                 const std::function<bool()>& stop) {
+                 const std::function<bool()>& stop, int* start_error) {
   exit_status = -1;
-  if (path.empty() || argv.empty()) return false;
+  auto failed_start = [&](int code) {
+    if (start_error != nullptr) *start_error = code;
+    return false;
+  };
+  if (path.empty() || argv.empty()) return failed_start(ENOENT);
   std::vector<char*> pointers;
   for (const auto& argument : argv) pointers.push_back(const_cast<char*>(argument.c_str()));
   pointers.push_back(nullptr);
   int pipe_ends[2];
-  if (::pipe2(pipe_ends, O_CLOEXEC) != 0) return false;
+  if (::pipe2(pipe_ends, O_CLOEXEC) != 0) return failed_start(errno);
   unique_fd read_end(pipe_ends[0]), write_end(pipe_ends[1]);
   posix_spawn_file_actions_t actions;
   ::posix_spawn_file_actions_init(&actions);
@@ -59,7 +64,7 @@ bool run_program(const std::string& path, const std::vector<std::string>& argv,
   pid_t pid = 0;
   int error = ::posix_spawn(&pid, path.c_str(), &actions, nullptr, pointers.data(), environ);
   ::posix_spawn_file_actions_destroy(&actions);
-  if (error != 0) return false;
+  if (error != 0) return failed_start(error);
   write_end.reset();
   char chunk[65536];
   bool stopped = false;
@@ -77,8 +82,22 @@ bool run_program(const std::string& path, const std::vector<std::string>& argv,
     if (got <= 0) break;
     sink(std::string_view(chunk, static_cast<std::size_t>(got)));
   }
+  // A program that closed its output may still run: its end is waited for
+  // as its output was.
   int status = 0;
-  if (retry_eintr([&] { return ::waitpid(pid, &status, 0); }) != pid) return true;
+  pid_t ended = 0;
+  int nap = 1;
+  while (!stopped && (ended = retry_eintr([&] { return ::waitpid(pid, &status, WNOHANG); })) == 0) {
+    pollfd nothing{-1, 0, 0};
+    ::poll(&nothing, 1, nap);
+    nap = nap * 2 > 200 ? 200 : nap * 2;
+    if (stop && stop()) {
+      ::kill(pid, SIGKILL);
+      stopped = true;
+    }
+  }
+  if (stopped) ended = retry_eintr([&] { return ::waitpid(pid, &status, 0); });
+  if (ended != pid) return true;
   // A program that could not be executed after the spawn ends with 127.
   if (WIFEXITED(status) && !stopped) exit_status = WEXITSTATUS(status);
   return true;

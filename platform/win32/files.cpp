@@ -155,4 +155,15 @@ std::string current_directory() {
   return to_utf8(buffer);
 }
 
+std::string full_path(const std::string& path) {
+  std::wstring wide = to_wide_string(path);
+  DWORD length = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (length == 0) return {};
+  std::wstring buffer(length, L'\0');
+  DWORD got = ::GetFullPathNameW(wide.c_str(), length, buffer.data(), nullptr);
+  if (got == 0 || got >= length) return {};
+  buffer.resize(got);
+  return to_utf8(buffer);
+}
+
 }  // namespace platform

@@ -76,3 +76,9 @@ string(FIND "${out}" "/app/Ω" at)
 if(NOT status EQUAL 0 OR at EQUAL -1)
   message(FATAL_ERROR "quayside-inspect toml job-Ω.toml: status ${status}\n${err}\n${out}")
 endif()
+
+# The tool, started without a shell, is given the slot by its full path.
+string(FIND "${calls}" "|-v|${slot_w}\\:/app|" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "the slot was not mounted by its full path '${slot_w}\\':\n${calls}")
+endif()
