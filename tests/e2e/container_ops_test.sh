@@ -115,7 +115,7 @@ echo 'FROM scratch' > "$JOB_DIR/Dockerfile;touch pwned"
 run_quayside --config '$(touch pwned)' --dockerfile 'Dockerfile;touch pwned' 'a&touch pwned' '%PATH%'
 expect_eq "exit status with odd values" 0 "$status"
 expect_eq "build and create words" "build|.|-t|corvo|-f|Dockerfile;touch pwned|
-create|--name|corvo|-v|./:/app|-e|ARGS= a&touch pwned %PATH%|corvo|" "$(grep -E '^(build|create)' "$FAKE_ENGINE_LOG")"
+create|--name|corvo|-v|$(cd "$JOB_DIR" && pwd -P)/:/app|-e|ARGS= a&touch pwned %PATH%|corvo|" "$(grep -E '^(build|create)' "$FAKE_ENGINE_LOG")"
 [ -e "$JOB_DIR/pwned" ] && fail "a value ran as a command"
 
 finish_test
