@@ -56,6 +56,12 @@ int delete_file_retry(const std::string& path, Clock& clock) {
   return deleted ? 0 : RC_UNLINK_FAILED;
 }
 
+int replace_file_retry(const std::string& path, const std::string& text, Clock& clock) {
+  int error = 0;
+  retry_for_five_seconds(clock, [&] { return platform::replace_file_with(path, text, error); });
+  return error;
+}
+
 std::FILE* open_file_retry(const std::string& path, const char* mode, Clock& clock) {
   const bool reading = std::strchr(mode, 'r') != nullptr && std::strchr(mode, '+') == nullptr;
   if (reading && !platform::path_exists(path)) return nullptr;

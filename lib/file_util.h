@@ -32,6 +32,12 @@ int delete_file_retry(const std::string& path, Clock& clock = system_clock());
 // the last attempt, or null; the caller closes it.
 std::FILE* open_file_retry(const std::string& path, const char* mode, Clock& clock = system_clock());
 
+// Writes text into a fresh file beside path and renames it over path
+// (platform::replace_file_with), retrying as delete_file_retry does while
+// the old file is held open elsewhere. Returns 0 or the system's error
+// number of the last attempt; path then keeps whatever it held before.
+int replace_file_retry(const std::string& path, const std::string& text, Clock& clock = system_clock());
+
 // Reads the whole file at path (UTF-8, as every path in this program) into
 // text. False when it can't be opened or read.
 bool read_whole_file(const std::string& path, std::string& text);

@@ -44,6 +44,21 @@ TEST_F(FileUtilTest, DeleteThatKeepsFailingGivesUpAfterFiveSeconds) {
   EXPECT_LT(clock.time - start, 7.0);
 }
 
+TEST_F(FileUtilTest, ReplaceWritesAtOnceOrGivesUpAfterFiveSeconds) {
+  FakeClock clock;
+  write_file("status", "old\n");
+  EXPECT_EQ(replace_file_retry("status", "new\n", clock), 0);
+  EXPECT_EQ(read_file("status"), "new\n");
+  EXPECT_TRUE(clock.pauses.empty());
+  // A directory with something in it can't be replaced.
+  fs::create_directories("stuck/inside");
+  double start = clock.time;
+  EXPECT_NE(replace_file_retry("stuck", "new\n", clock), 0);
+  EXPECT_GE(clock.time - start, 5.0);
+  EXPECT_LT(clock.time - start, 7.0);
+  EXPECT_TRUE(fs::is_directory("stuck/inside"));
+}
+
 TEST_F(FileUtilTest, OpenForReadingAMissingFileGivesNullAtOnce) {
   FakeClock clock;
   EXPECT_EQ(open_file_retry("absent", "r", clock), nullptr);

@@ -8,7 +8,9 @@
 
 #include <filesystem>
 #include <string>
+#include <thread>
 
+#include "lib/file_util.h"
 #include "platform/files.h"
 #include "platform/slot_file.h"
 #include "test_support.h"
@@ -70,4 +72,21 @@ TEST_F(SlotFilesWindowsTest, AnEmptyDirectoryInTheWayOfTheFinishFileIsRemoved) {
   write_file(dir / "job.toml", std::string(11, 'x'));
   EXPECT_EQ(platform::read_slot_file((dir / "job.toml").string(), 10, text), platform::SlotRead::too_large);
   EXPECT_EQ(platform::read_slot_file((dir / "none.toml").string(), 10, text), platform::SlotRead::missing);
+}
+
+TEST_F(SlotFilesWindowsTest, AFinishFileHeldOpenElsewhereIsReplacedOnceItIsLetGo) {
+  write_file(dir / "corvo_finish_called", "1\n");
+  // A scanner holds it without sharing anything, for a second.
+  HANDLE held = ::CreateFileW((dir / "corvo_finish_called").wstring().c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  int error = 0;
+  EXPECT_FALSE(platform::replace_file_with((dir / "corvo_finish_called").string(), "0\n", error));
+  std::thread scanner([held] {
+    ::Sleep(1000);
+    ::CloseHandle(held);
+  });
+  EXPECT_EQ(replace_file_retry((dir / "corvo_finish_called").string(), "0\n"), 0);
+  scanner.join();
+  EXPECT_EQ(read_file(dir / "corvo_finish_called"), "0\n");
 }

@@ -104,6 +104,15 @@ TEST_F(DiagnosticsTest, FinishWritesTheStatusFileAndEndsWithIt) {
   }
 }
 
+TEST_F(DiagnosticsTest, AFinishFileThatCantBeWrittenNorRemovedAsksForAnotherRun) {
+  // Something in the way that can be neither replaced nor removed.
+  std::filesystem::create_directories("corvo_finish_called/in the way");
+  EXPECT_EQ(run_child(dir.string(), "finish 3"), 0);
+  EXPECT_EQ(read_file("corvo_temporary_exit"),
+            "60\ncorvo_finish_called can't be written or removed: another program holds it open.\n");
+  EXPECT_NE(read_file("stderr.txt").find("can't write corvo_finish_called"), std::string::npos);
+}
+
 TEST_F(DiagnosticsTest, DirectActionEndsTheProcessOnQuitAndAbort) {
   EXPECT_EQ(run_child(dir.string(), "direct '<quit/>'"), 0);
   // An abort ends through the crash report with -197, seen as its low byte.
