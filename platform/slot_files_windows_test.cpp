@@ -90,3 +90,25 @@ TEST_F(SlotFilesWindowsTest, AFinishFileHeldOpenElsewhereIsReplacedOnceItIsLetGo
   scanner.join();
   EXPECT_EQ(read_file(dir / "corvo_finish_called"), "0\n");
 }
+
+TEST_F(SlotFilesWindowsTest, FilesDeepInALongPathAreWrittenReadAndRemoved) {
+  std::string deep = dir.string();
+  int error = 0;
+  while (deep.size() < 320) {
+    deep += "\\" + std::string(60, 'd');
+    ASSERT_TRUE(platform::create_directory(deep, error)) << error;
+  }
+  std::string finish = deep + "\\corvo_finish_called";
+  ASSERT_TRUE(platform::replace_file_with(finish, "0\n", error)) << error;
+  std::string text;
+  EXPECT_EQ(platform::read_slot_file(finish, 100, text), platform::SlotRead::ok);
+  EXPECT_EQ(text, "0\n");
+  EXPECT_TRUE(platform::path_exists(finish));
+  EXPECT_TRUE(platform::delete_file(finish, error)) << error;
+  EXPECT_FALSE(platform::path_exists(finish));
+  // The test's own clean-up can't reach so deep.
+  while (deep.size() > dir.string().size()) {
+    ::RemoveDirectoryW((L"\\\\?\\" + std::filesystem::path(deep).wstring()).c_str());
+    deep.resize(deep.rfind('\\'));
+  }
+}

@@ -31,7 +31,7 @@ class WindowsDirSearch final : public DirSearch {
 
 std::unique_ptr<DirSearch> DirSearch::start(const std::string& directory) {
   WIN32_FIND_DATAW first;
-  HANDLE search = ::FindFirstFileW(to_wide_string(directory + "*").c_str(), &first);
+  HANDLE search = ::FindFirstFileW(to_wide_path(directory + "*").c_str(), &first);
   if (search == INVALID_HANDLE_VALUE) return nullptr;
   return std::make_unique<WindowsDirSearch>(search, first);
 }

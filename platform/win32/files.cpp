@@ -35,18 +35,18 @@ bool read_at_most(HANDLE file, std::size_t max_bytes, std::string& text) {
 }  // namespace
 
 bool path_exists(const std::string& path) {
-  return ::GetFileAttributesW(to_wide_string(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  return ::GetFileAttributesW(to_wide_path(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool path_is_directory(const std::string& path) {
-  DWORD attributes = ::GetFileAttributesW(to_wide_string(path).c_str());
+  DWORD attributes = ::GetFileAttributesW(to_wide_path(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool file_size(const std::string& path, double& size) {
   // No access rights and full sharing: a file held open elsewhere can still
   // be measured.
-  unique_handle file(::CreateFileW(to_wide_string(path).c_str(), 0,
+  unique_handle file(::CreateFileW(to_wide_path(path).c_str(), 0,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file.valid()) return false;
@@ -57,14 +57,14 @@ bool file_size(const std::string& path, double& size) {
 }
 
 bool create_directory(const std::string& path, int& error) {
-  if (::CreateDirectoryW(to_wide_string(path).c_str(), nullptr)) return succeeded(0, error);
+  if (::CreateDirectoryW(to_wide_path(path).c_str(), nullptr)) return succeeded(0, error);
   DWORD code = ::GetLastError();
   if (code == ERROR_ALREADY_EXISTS && path_is_directory(path)) return succeeded(0, error);
   return succeeded(static_cast<int>(code), error);
 }
 
 bool copy_file(const std::string& source, const std::string& destination, int& error) {
-  bool copied = ::CopyFileW(to_wide_string(source).c_str(), to_wide_string(destination).c_str(), FALSE);
+  bool copied = ::CopyFileW(to_wide_path(source).c_str(), to_wide_path(destination).c_str(), FALSE);
   return succeeded(copied ? 0 : static_cast<int>(::GetLastError()), error);
 }
 
@@ -76,7 +76,7 @@ bool replace_file_with(const std::string& destination, const std::string& text, 
   DWORD code = 0;
   for (int attempt = 0; attempt < 100 && !file.valid(); ++attempt) {
     path = temporary_name(destination);
-    file.reset(::CreateFileW(to_wide_string(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    file.reset(::CreateFileW(to_wide_path(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     code = file.valid() ? 0 : ::GetLastError();
     if (code != 0 && code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) break;
@@ -92,25 +92,25 @@ bool replace_file_with(const std::string& destination, const std::string& text, 
   // MoveFileEx replaces the name itself: a link standing there is dropped,
   // never written through. Only a directory stands in the way.
   auto move = [&] {
-    return ::MoveFileExW(to_wide_string(path).c_str(), to_wide_string(destination).c_str(),
+    return ::MoveFileExW(to_wide_path(path).c_str(), to_wide_path(destination).c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
   };
   if (code == 0 && !move()) {
     code = ::GetLastError();
     if (path_is_directory(destination) && remove_slot_entry(destination) && move()) code = 0;
   }
-  if (code != 0) ::DeleteFileW(to_wide_string(path).c_str());
+  if (code != 0) ::DeleteFileW(to_wide_path(path).c_str());
   return succeeded(static_cast<int>(code), error);
 }
 
 bool delete_file(const std::string& path, int& error) {
-  return succeeded(::DeleteFileW(to_wide_string(path).c_str()) ? 0 : static_cast<int>(::GetLastError()), error);
+  return succeeded(::DeleteFileW(to_wide_path(path).c_str()) ? 0 : static_cast<int>(::GetLastError()), error);
 }
 
 std::FILE* open_file_shared(const std::string& path, const char* mode) {
   // "N" keeps the handle out of child processes.
   std::wstring not_inherited = to_wide_string(mode) + L"N";
-  return ::_wfsopen(to_wide_string(path).c_str(), not_inherited.c_str(), _SH_DENYNO);
+  return ::_wfsopen(to_wide_path(path).c_str(), not_inherited.c_str(), _SH_DENYNO);
 }
 
 bool read_regular_file_start(const std::string& path, std::size_t max_bytes, std::string& text) {

@@ -19,7 +19,7 @@ bool is_absolute(const std::string& dir) {
 }
 
 bool is_file(const std::string& path) {
-  DWORD attributes = ::GetFileAttributesW(to_wide_string(path).c_str());
+  DWORD attributes = ::GetFileAttributesW(to_wide_path(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 

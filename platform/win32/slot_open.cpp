@@ -18,14 +18,14 @@ bool acceptable(HANDLE file, const SlotOpen& how) {
 unique_handle open_checked(const std::string& path, const SlotOpen& how, DWORD disposition, bool& unfit,
                            DWORD& error) {
   unfit = false;
-  unique_handle file(::CreateFileW(to_wide_string(path).c_str(), how.access, how.share, nullptr, disposition,
+  unique_handle file(::CreateFileW(to_wide_path(path).c_str(), how.access, how.share, nullptr, disposition,
                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file.valid()) {
     error = ::GetLastError();
     // A directory can't be opened as a file at all, and a link whose entry
     // can't be opened may look like no file: something stands there all
     // the same, and it is in the way.
-    DWORD attributes = ::GetFileAttributesW(to_wide_string(path).c_str());
+    DWORD attributes = ::GetFileAttributesW(to_wide_path(path).c_str());
     bool nothing_found = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     unfit = attributes != INVALID_FILE_ATTRIBUTES &&
             (nothing_found || (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0);
@@ -47,7 +47,7 @@ unique_handle open_checked(const std::string& path, const SlotOpen& how, DWORD d
 }  // namespace
 
 bool remove_slot_entry(const std::string& path) {
-  std::wstring name = to_wide_string(path);
+  std::wstring name = to_wide_path(path);
   DWORD attributes = ::GetFileAttributesW(name.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
   // A directory link or junction is removed as a directory, without

@@ -13,7 +13,7 @@ namespace platform {
 int capture_standard_error(const std::string& path) {
   std::fflush(stderr);
   int saved = ::_dup(2);
-  int file = ::_wopen(to_wide_string(path).c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT,
+  int file = ::_wopen(to_wide_path(path).c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT,
                       _S_IREAD | _S_IWRITE);
   ::_dup2(file, 2);
   ::_close(file);

@@ -26,7 +26,7 @@ bool redirect_stream(StandardStream stream, const std::string& path, bool append
   unique_handle checked = open_slot_entry(
       path, SlotOpen{.access = GENERIC_WRITE, .truncate = !append, .owned = true, .sole_name = true}, error);
   if (!checked.valid()) return false;
-  if (::_wfreopen(to_wide_string(path).c_str(), mode, target) == nullptr) return false;
+  if (::_wfreopen(to_wide_path(path).c_str(), mode, target) == nullptr) return false;
   HANDLE handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(target)));
   BY_HANDLE_FILE_INFORMATION want{}, got{};
   if (handle == INVALID_HANDLE_VALUE || !::GetFileInformationByHandle(checked.get(), &want) ||

@@ -2,8 +2,8 @@
 # end to end through corvo-sim.exe and quayside.exe with a stand-in for the
 # WSL containers tool; then run again into the slot the first run left, as
 # a client does (the copy must replace what is there, on the same drive).
-# Last, quayside-inspect reads a job.toml named with "Ω" given on its
-# command line. Run with -DQUAYSIDE, -DCORVO_SIM, -DFAKE_WSLC, -DINSPECT
+# Then a slot whose files' paths are longer than 260 characters. Last,
+# quayside-inspect reads a job.toml named with "Ω" given on its command line. Run with -DQUAYSIDE, -DCORVO_SIM, -DFAKE_WSLC, -DINSPECT
 # (the built programs) and -DEMULATOR=<wine or empty>.
 set(root "${CMAKE_CURRENT_BINARY_DIR}/unicode-Jörg-Ω")
 file(REMOVE_RECURSE "${root}")
@@ -67,6 +67,27 @@ foreach(expected "build|" "create|--name|" "start|" "logs|" "rm|")
     message(FATAL_ERROR "the engine was not called with '${expected}':\n${calls}")
   endif()
 endforeach()
+
+# A slot of 250 characters, whose files' paths pass the old limit of 260
+# (a client whose data directory was moved deep). A slot itself longer than
+# that can't be a current directory: the system does not start a program
+# in one (the file calls are tested deeper than 300 in the unit tests).
+windows_path("${root}/slot-" deep_w)
+string(LENGTH "${deep_w}" length)
+math(EXPR padding "250 - ${length}")
+string(REPEAT "d" ${padding} part)
+set(deep "${root}/slot-${part}")
+windows_path("${deep}" deep_w)
+execute_process(COMMAND ${EMULATOR} "${CORVO_SIM}" --quayside "${quayside_w}" --slot "${deep_w}" --wslc
+                        --timeout 120 "${job_w}"
+                RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 200)
+if(NOT status EQUAL 0 OR NOT EXISTS "${deep}/corvo_finish_called")
+  message(FATAL_ERROR "slot of ${deep_w}: corvo-sim status ${status}\n${err}\n${out}")
+endif()
+file(READ "${deep}/corvo_finish_called" finish)
+if(NOT finish STREQUAL "0\n")
+  message(FATAL_ERROR "slot of ${deep_w}: finish file '${finish}'")
+endif()
 
 file(WRITE "${root}/job-Ω.toml" "workdir = \"/app/Ω\"\n")
 windows_path("${root}/job-Ω.toml" toml_w)
