@@ -11,7 +11,9 @@
 #include "lib/exclusive_file_lock.h"
 #include "platform/build_mutex.h"
 #include "platform/crash_report.h"
+#include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/interrupts.h"
 #include "platform/piped_process.h"
 #include "platform/process.h"
 #include "platform/program_run.h"
@@ -123,6 +125,14 @@ int run_child_role(int argc, char** argv) {
     if (mutex == nullptr || !mutex->wait(10)) return 1;
     std::fflush(nullptr);
     platform::terminate_process_now(0);
+  }
+  // "await-interrupt FILE": catches interrupts, makes FILE to say so, and
+  // waits up to 20 s for one. 0 when one came and only set the flag.
+  if (argc == 2 && is(argv[0], "await-interrupt")) {
+    platform::catch_interrupts();
+    if (std::FILE* ready = std::fopen(argv[1], "w")) std::fclose(ready);
+    for (int waited = 0; waited < 400 && !platform::interrupt_requested(); ++waited) platform::sleep_milliseconds(50);
+    return platform::interrupt_requested() ? 0 : 1;
   }
   // "run-program-into FILE PATH ARG...": runs the program as engine
   // commands are run, its output appended to FILE as it comes.
