@@ -261,6 +261,12 @@ int run_quayside(const std::vector<std::string>& arguments) {
     std::fprintf(stderr, "wsl_init() failed: %d\n", result);
     finish_job(job, 1);
   }
+  if (!connection.shell_is_in_slot()) {
+    std::fputs("the engine's shell does not see the slot directory as its working directory (a slot on a share or "
+               "on a drive WSL does not mount?): the slot can't be mounted into the container\n",
+               stderr);
+    finish_job(job, 1);
+  }
   job.engine_ready = true;
   // A quit, an abort or the client's loss while a command runs gives that
   // command up at once, so that the client is answered.

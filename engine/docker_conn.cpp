@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "platform/local_socket.h"
 #include "platform/program_run.h"
+#include "platform/temporary_name.h"
 
 int DOCKER_CONN::init(const WSL_DISTRO_DESC& distro) {
   engine = static_cast<ENGINE_TYPE>(distro.docker_type);
@@ -163,9 +164,14 @@ int DOCKER_CONN::stream_engine_command(const EngineCommand& command, const Outpu
     exit_status = 127;
     return 0;
   }
+  return run_in_shell(posix_word(program_) + " " + text + " 2>&1", limits, sink, exit_status);
+}
+
+int DOCKER_CONN::run_in_shell(const std::string& line, const ReplyLimits& limits, const OutputSink& sink,
+                              int& exit_status) {
   // The whole line is written, however long, so its marker always comes.
   std::string marker = markers.next();
-  shell.shell->write_text(posix_word(program_) + " " + text + " 2>&1; echo " + marker + " $?\n");
+  shell.shell->write_text(line + "; echo " + marker + " $?\n");
   int result = read_until(*shell.shell, limits,
                           [&](std::string_view bytes) { return markers.take(bytes, sink, exit_status); });
   if (result != 0) {
@@ -180,4 +186,22 @@ int DOCKER_CONN::stream_engine_command(const EngineCommand& command, const Outpu
     }
   }
   return result;
+}
+
+bool DOCKER_CONN::shell_is_in_slot() {
+  if (engine == ENGINE_WSLC || shell.shell == nullptr) return true;
+  // A file of a fresh name, made here and looked for by the shell.
+  std::string name = platform::temporary_name("quayside_slot_check");
+  int error = 0;
+  if (!platform::replace_file_with(name, "", error)) {
+    std::fprintf(stderr, "the slot can't be checked: %s can't be made (error %d)\n", name.c_str(), error);
+    return true;
+  }
+  int exit_status = -1;
+  ReplyLimits limits{reply_limit, 30, request_check()};
+  int result = run_in_shell("test -f " + posix_word(name), limits, [](std::string_view) {}, exit_status);
+  platform::delete_file(name, error);
+  // A shell that can't answer is the engine's failure, met by the commands
+  // that follow; only a shell that answers tells where it is.
+  return result != 0 || exit_status == 0;
 }

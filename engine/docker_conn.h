@@ -63,11 +63,22 @@ struct DOCKER_CONN final : EngineRunner {
 
   void set_requests(std::function<int()> requests) override { requests_ = std::move(requests); }
 
+  // Shell path: whether the engine shell's working directory is this
+  // process's (the slot), as the mounts of the slot rely on; WSL translates
+  // the slot's path for the shell, and a path it can't translate (a share,
+  // a drive it doesn't mount) leaves the shell elsewhere. Looks for a file
+  // made for the purpose. True on the direct path, and when the shell can't
+  // answer.
+  bool shell_is_in_slot();
+
   ReplyMarkers markers;
 
  private:
   std::function<int()> requests_;
   int start_shell();
+  // Writes "LINE; echo MARKER $?" into the shell and reads the reply; a
+  // shell left in an unknown state is replaced.
+  int run_in_shell(const std::string& line, const ReplyLimits& limits, const OutputSink& sink, int& exit_status);
   // The direct path of stream_engine_command.
   int run_direct(const EngineCommand& command, const ReplyLimits& limits, const OutputSink& sink, int& exit_status);
   // True while the source tells a request; null without a source.

@@ -161,3 +161,21 @@ TEST(WslInit, EngineChoice) {
     EXPECT_EQ(log.text(), "Using WSL distro odd\nDOCKER_CONN::init(): bad docker type 5\n");
   }
 }
+
+TEST_F(ShellPathTest, TheShellIsCheckedToWorkInTheSlot) {
+  fake("podman", "exit 0\n");
+  WSL_DISTRO_DESC distro;
+  distro.distro_name = "corvo-tavi-runner";
+  distro.docker_type = ENGINE_PODMAN;
+  distro.distro_version = 4;
+  DOCKER_CONN connection;
+  ASSERT_EQ(connection.init(distro), 0);
+  EXPECT_TRUE(connection.shell_is_in_slot());
+  // A shell somewhere else, as WSL leaves it for a slot it can't translate.
+  ASSERT_TRUE(connection.shell.shell->write_text("cd /\n"));
+  EXPECT_FALSE(connection.shell_is_in_slot());
+  // The file made for the check is gone either way.
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    EXPECT_EQ(entry.path().filename().string().rfind("quayside_slot_check", 0), std::string::npos) << entry.path();
+  }
+}

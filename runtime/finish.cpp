@@ -33,7 +33,7 @@ void ClientRuntime::finish(int exit_status) {
   if (options.slot_owner && write_status_file("corvo_finish_called", std::to_string(exit_status) + "\n") != 0 &&
       delete_file_retry("corvo_finish_called", clock) != 0) {
     temporary_exit(kFinishFileStuckDelay,
-                   "corvo_finish_called can't be written or removed: another program holds it open.");
+                   "corvo_finish_called can't be written or removed (another program may hold it open).");
   }
   end_process(exit_status);
 }

@@ -109,7 +109,7 @@ TEST_F(DiagnosticsTest, AFinishFileThatCantBeWrittenNorRemovedAsksForAnotherRun)
   std::filesystem::create_directories("corvo_finish_called/in the way");
   EXPECT_EQ(run_child(dir.string(), "finish 3"), 0);
   EXPECT_EQ(read_file("corvo_temporary_exit"),
-            "60\ncorvo_finish_called can't be written or removed: another program holds it open.\n");
+            "60\ncorvo_finish_called can't be written or removed (another program may hold it open).\n");
   EXPECT_NE(read_file("stderr.txt").find("can't write corvo_finish_called"), std::string::npos);
 }
 

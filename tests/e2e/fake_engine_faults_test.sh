@@ -91,18 +91,21 @@ run_quayside
 expect_eq "exit status after a killed shell" 0 "$status"
 expect_log_has "engine shell restarted"
 
-# The finish file can't be written: the log says so, and the exit status
-# still tells the outcome; no partial file is left.
+# The finish file can't be written, nor what stands in its place removed:
+# the log says so, and the client is asked to run the job again rather
+# than trust what stands there; no partial file is left.
 start_fresh "Created"
 echo 4 > "$S/exit_code"
 rm -f "$JOB_DIR/corvo_finish_called"
 mkdir -p "$JOB_DIR/corvo_finish_called/in the way"
 run_quayside
-expect_eq "exit status with an unwritable finish file" 4 "$status"
+expect_eq "exit status with an unwritable finish file" 0 "$status"
 grep -q "can't write corvo_finish_called: " "$WORK/log" || fail "no message for the unwritable finish file"
+expect_eq "temporary exit for the unwritable finish file" "60
+corvo_finish_called can't be written or removed (another program may hold it open)." "$(cat "$JOB_DIR/corvo_temporary_exit")"
 [ -f "$JOB_DIR/corvo_finish_called" ] && fail "a finish file was left"
 ls "$JOB_DIR" | grep -q '^corvo_finish_called\.tmp' && fail "a temporary finish file was left"
-rm -r "$JOB_DIR/corvo_finish_called"
+rm -r "$JOB_DIR/corvo_finish_called" "$JOB_DIR/corvo_temporary_exit"
 
 # A hung stats and a quit: the container is paused and quayside is gone
 # within seconds, the hung engine process with it.
