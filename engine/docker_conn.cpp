@@ -95,7 +95,9 @@ int DOCKER_CONN::run_direct(const EngineCommand& command, const ReplyLimits& lim
     char text[256];
     std::fprintf(stderr, "command failed: can't start %s (attempt %d of %d): error %d: %s\n", path.c_str(), attempt,
                  kStartAttempts, error, system_error_text(error, text, sizeof text));
-    if (attempt == kStartAttempts || stop()) return -1;
+    // A tool that can't be started is an engine out of reach, as a shell
+    // that can't be started is: the job waits for it.
+    if (attempt == kStartAttempts || stop()) return RC_CONNECT_FAILED;
     pause_seconds(0.25 * attempt);
   }
   if (given_up != 0) {

@@ -34,9 +34,14 @@ struct DOCKER_CONN final : EngineRunner {
 
   // Direct path (WSL containers): starts the program found on PATH (never
   // in the current directory) with the command's words, without a command
-  // interpreter, its standard error joined to its output. A program that
-  // can't be started gives -1 after "command failed: Error -1"; one that
-  // ran gives 0 and its exit status, whatever that is.
+  // interpreter, its standard error joined to its output; the slot's part
+  // of a word is the slot's full path. A program not found gives -1; one
+  // that can't be started is tried four times within about 1.5 s, each
+  // failure logged with the system's error, then gives RC_CONNECT_FAILED.
+  // The deadline, reply_limit seconds of silence (also from a helper that
+  // holds the output after the program ended) and a request end the
+  // program with all it started, as on the shell path. One that ran gives
+  // 0 and its exit status, whatever that is.
   // Shell path (Docker, Podman): writes "program WORDS 2>&1; echo MARKER
   // $?" into the shell, each value quoted once, and reads the reply up to
   // that command's own marker line. reply_limit seconds without a byte, a

@@ -221,7 +221,7 @@ TEST_F(DirectPathTest, AFailedStartIsTriedAgainAndSaysWhy) {
   install(false);
   std::string log;
   double seconds = 0;
-  EXPECT_EQ(run(EngineCommand{"pause", "c"}, log, seconds), -1);
+  EXPECT_EQ(run(EngineCommand{"pause", "c"}, log, seconds), RC_CONNECT_FAILED);
   EXPECT_NE(log.find("(attempt 1 of 4): error "), std::string::npos) << log;
   EXPECT_NE(log.find("(attempt 4 of 4): error "), std::string::npos) << log;
   EXPECT_GT(seconds, 1.0);
