@@ -43,13 +43,17 @@ class WindowsPipedProcess final : public PipedProcess {
   // Every pipe end stays open for the life of this object: the shell's own
   // ends too, so writes never fail and reads never see the end. The shell
   // goes into a job that ends with this process or with kill().
-  WindowsPipedProcess(ShellPipes pipes, HANDLE process)
+  // A suspended_thread, when given, is resumed once the process is in the
+  // job, so that nothing it starts escapes the job.
+  WindowsPipedProcess(ShellPipes pipes, HANDLE process, HANDLE suspended_thread = nullptr)
       : pipes_(std::move(pipes)), process_(process), job_(::CreateJobObjectW(nullptr, nullptr)) {
-    if (!job_.valid()) return;
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    ::SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
-    ::AssignProcessToJobObject(job_.get(), process_.get());
+    if (job_.valid()) {
+      JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+      limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+      ::SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
+      ::AssignProcessToJobObject(job_.get(), process_.get());
+    }
+    if (suspended_thread != nullptr) ::ResumeThread(suspended_thread);
   }
 
   void kill() override {
@@ -129,11 +133,12 @@ std::unique_ptr<PipedProcess> PipedProcess::start(const std::string& path, const
   // The program is named by its full path: nothing is searched for, least
   // of all in the current directory. It inherits its two pipe ends only.
   if (!start_process(path, windows_command_line(argv), startup,
-                     {pipes.shell_stdin.get(), pipes.shell_stdout.get()}, CREATE_NO_WINDOW, info)) {
+                     {pipes.shell_stdin.get(), pipes.shell_stdout.get()}, CREATE_NO_WINDOW | CREATE_SUSPENDED,
+                     info)) {
     return nullptr;
   }
-  ::CloseHandle(info.hThread);
-  return std::make_unique<WindowsPipedProcess>(std::move(pipes), info.hProcess);
+  unique_handle thread(info.hThread);
+  return std::make_unique<WindowsPipedProcess>(std::move(pipes), info.hProcess, thread.get());
 }
 
 std::unique_ptr<PipedProcess> PipedProcess::start_distro_shell(const std::vector<std::string>& wsl_argv) {
