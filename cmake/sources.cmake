@@ -105,7 +105,6 @@ set(CORE_SOURCES
   engine/engine_json.cpp
   engine/engine_type.cpp
   engine/reply_marker.cpp
-  engine/shell_capture.cpp
   engine/wsl_cmd.cpp
   engine/wsl_init.cpp
   driver/bounded_output.cpp
@@ -191,6 +190,7 @@ set(UNIT_TEST_SOURCES
   platform/platform_posix_test.cpp
   platform/platform_test.cpp
   platform/program_run_windows_test.cpp
+  platform/shell_capture_posix_test.cpp
   platform/slot_files_posix_test.cpp
   platform/slot_files_windows_test.cpp
   platform/terminal_text_test.cpp

@@ -1,5 +1,6 @@
-// Turns the client's requests into container actions once a second, and
-// sends the progress report every tenth second. Main thread only.
+// Turns the client's requests into container actions as soon as they come,
+// and sends the progress report after each poll of the container. Main
+// thread only.
 #pragma once
 
 #include "driver/job.h"

@@ -114,7 +114,7 @@ TEST_F(EngineWordsTest, EveryValueFieldArrivesWholeAndNothingRuns) {
       fresh.project_name = "proj";
       fresh.init_data.ncpus = 1.0;
       field.set(fresh, value);
-      EngineCommand command = field.build ? connection.dialect().build({".", fresh.job_image, fresh.recipe_file,
+      EngineCommand command = field.build ? connection.dialect().build({fresh.job_image, fresh.recipe_file,
                                                                         fresh.config.build_arg_words})
                                           : create_command(fresh);
       std::vector<std::string> lines;

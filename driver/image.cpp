@@ -121,7 +121,7 @@ void wait_for_network(JOB& job) {
 int build_image(JOB& job) {
   const EngineDialect& dialect = job.engine->dialect();
   EngineCommand command =
-      dialect.build({job.context_dir, job.job_image, job.recipe_file, job.config.build_arg_words});
+      dialect.build({job.job_image, job.recipe_file, job.config.build_arg_words});
   bool unreachable = false;
   for (;;) {
     check_exit_request(job);

@@ -31,7 +31,6 @@ struct JOB {
   std::string project_name;
   std::string job_image;       // at most 511 characters
   std::string job_container;   // at most 511 characters
-  std::string context_dir = ".";
 
   double cpu_time = 0;
   double running_seconds = 0;  // the container's unpaused time since the last report

@@ -100,7 +100,6 @@ void prepare_job(JOB& job) {
       finish_job(job, result);
     }
   }
-  job.context_dir = ".";
 }
 
 void start_container(JOB& job) {

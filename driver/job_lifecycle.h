@@ -20,8 +20,8 @@ void prepare_job(JOB& job);
 // begin; finishes the job on failure.
 void start_container(JOB& job);
 
-// Polls the client every second and the container every tenth second.
-// Never returns.
+// Answers the client as soon as it asks, and polls the container every 10
+// s (every few seconds while the engine fails). Never returns.
 [[noreturn]] void run_main_loop(JOB& job);
 
 // The whole program after its name: returns only the exit code of a

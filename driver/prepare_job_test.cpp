@@ -43,7 +43,6 @@ TEST_F(PrepareJobTest, WithAClientTheNamesAndCpuTimeComeFromItsInitData) {
   EXPECT_EQ(job.cpu_time, 12.5);
   EXPECT_EQ(job.init_data.ncpus, 2);
   EXPECT_EQ(runtime.sporadic_dir, "");
-  EXPECT_EQ(job.context_dir, ".");
 }
 
 TEST_F(PrepareJobTest, TheProjectIsNamedByTheLastPartOfItsDirectory) {

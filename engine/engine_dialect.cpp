@@ -17,7 +17,7 @@ CONTAINER_STATE state_from_text(const char* text) {
 
 EngineCommand EngineDialect::build(const BuildRequest& wanted) const {
   EngineCommand command{"build"};
-  command.add_quoted(wanted.context_dir).add_all(build_options());
+  command.add_quoted(".").add_all(build_options());
   command.add("-t").add(wanted.image).add("-f").add(wanted.recipe_file).add_all(wanted.extra_args);
   return command.set_deadline(0);
 }

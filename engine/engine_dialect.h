@@ -12,9 +12,9 @@
 #include "engine/engine_command.h"
 #include "engine/engine_type.h"
 
-// What an image build needs.
+// What an image build needs. The build's context is the slot directory,
+// the engine's working directory.
 struct BuildRequest {
-  std::string context_dir;
   std::string image;
   std::string recipe_file;
   std::vector<std::string> extra_args;  // the job's own build options, one word each

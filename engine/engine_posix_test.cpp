@@ -1,4 +1,4 @@
-// The direct path and the interpreter, with shell scripts as fake engines.
+// The direct path, with shell scripts as fake engines.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,39 +8,9 @@
 
 #include "engine/docker_conn.h"
 #include "engine/engine_type.h"
-#include "engine/shell_capture.h"
 #include "test_support.h"
 
 using Lines = std::vector<std::string>;
-
-TEST(ShellCapture, LinesAndExitStatus) {
-  struct {
-    const char* command;
-    int result;
-    Lines lines;
-  } cases[] = {
-      {"printf 'a\\n\\nb\\n'", 0, {"a\n", "\n", "b\n"}},
-      {"printf 'x\\ny'", 0, {"x\n", "y"}},
-      {"true", 0, {}},
-      {"echo partial; exit 1", -1, {"partial\n"}},
-      {"exit 3", -1, {}},
-      {"echo to-stderr 1>&2", 0, {}},
-  };
-  for (const auto& c : cases) {
-    Lines lines{"stale"};
-    EXPECT_EQ(run_shell_capture(c.command, lines), c.result) << c.command;
-    EXPECT_EQ(lines, c.lines) << c.command;
-  }
-}
-
-TEST(ShellCapture, LongLinesArriveIn4095BytePieces) {
-  Lines lines;
-  ASSERT_EQ(run_shell_capture("head -c 9000 /dev/zero | tr '\\0' z; echo", lines), 0);
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[0], std::string(4095, 'z'));
-  EXPECT_EQ(lines[1], std::string(4095, 'z'));
-  EXPECT_EQ(lines[2], std::string(810, 'z') + "\n");
-}
 
 // Puts a fake "wslc.exe" first on PATH for the test's life.
 class DirectPathTest : public TempDirTest {
