@@ -146,29 +146,6 @@ set(BENCH_SOURCES
 
 # Unit tests: *_posix_test.cpp run on Linux only, *_windows_test.cpp on Windows only.
 set(UNIT_TEST_SOURCES
-  lib/file_util_posix_test.cpp
-  lib/file_util_test.cpp
-  lib/records_test.cpp
-  lib/result_codes_test.cpp
-  lib/text_util_test.cpp
-  lib/time_text_test.cpp
-  lib/xml_reader_test.cpp
-  toml/reader_test.cpp
-  toml/scanner_test.cpp
-  toml/value_test.cpp
-  runtime/diagnostics_test.cpp
-  runtime/log_prefix_test.cpp
-  runtime/reporting_test.cpp
-  runtime/runtime_posix_test.cpp
-  runtime/shared_channels_test.cpp
-  runtime/timer_test.cpp
-  engine/docker_api_test.cpp
-  engine/engine_command_test.cpp
-  engine/engine_posix_test.cpp
-  engine/engine_type_test.cpp
-  engine/shell_path_posix_test.cpp
-  engine/wsl_cmd_test.cpp
-  engine/wsl_launch_windows_test.cpp
   driver/bounded_output_test.cpp
   driver/client_control_posix_test.cpp
   driver/command_line_test.cpp
@@ -183,6 +160,20 @@ set(UNIT_TEST_SOURCES
   driver/job_names_test.cpp
   driver/prepare_job_test.cpp
   driver/shell_words_test.cpp
+  engine/docker_api_test.cpp
+  engine/engine_command_test.cpp
+  engine/engine_posix_test.cpp
+  engine/engine_type_test.cpp
+  engine/shell_path_posix_test.cpp
+  engine/wsl_cmd_test.cpp
+  engine/wsl_launch_windows_test.cpp
+  lib/file_util_posix_test.cpp
+  lib/file_util_test.cpp
+  lib/records_test.cpp
+  lib/result_codes_test.cpp
+  lib/text_util_test.cpp
+  lib/time_text_test.cpp
+  lib/xml_reader_test.cpp
   platform/crash_report_windows_test.cpp
   platform/handles_windows_test.cpp
   platform/interrupts_windows_test.cpp
@@ -196,6 +187,16 @@ set(UNIT_TEST_SOURCES
   platform/terminal_text_test.cpp
   platform/wide_text_windows_test.cpp
   platform/windows_arguments_test.cpp
+  runtime/client_requests_test.cpp
+  runtime/diagnostics_test.cpp
+  runtime/log_prefix_test.cpp
+  runtime/reporting_test.cpp
+  runtime/runtime_posix_test.cpp
+  runtime/shared_channels_test.cpp
+  runtime/timer_test.cpp
+  toml/reader_test.cpp
+  toml/scanner_test.cpp
+  toml/value_test.cpp
 )
 
 set(E2E_TEST_SCRIPTS

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "driver/client_control.h"
 #include "driver/image.h"
 #include "platform/build_mutex.h"
 
@@ -54,8 +55,7 @@ void with_build_lock(JOB& job, const std::function<void()>& work) {
   }
   platform::MachineMutex* mutex = build_mutex(job);
   CLIENT_STATUS status = job.runtime->client_status();
-  bool request = status.client_lost || status.quit_asked || status.abort_asked;
-  bool taken = mutex != nullptr && mutex->wait(request ? kRequestWait : kEndingWait);
+  bool taken = mutex != nullptr && mutex->wait(ends_job(status) ? kRequestWait : kEndingWait);
   work();
   if (taken) mutex->release();
 }

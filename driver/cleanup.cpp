@@ -5,6 +5,7 @@
 
 #include "driver/bounded_output.h"
 #include "driver/build_lock.h"
+#include "driver/client_control.h"
 #include "driver/container_op.h"
 #include "driver/container_state.h"
 #include "driver/image.h"

@@ -3,15 +3,36 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "driver/build_lock.h"
 #include "driver/cleanup.h"
 #include "driver/container_op.h"
 #include "driver/container_stats.h"
+#include "driver/image.h"
 #include "lib/text_util.h"
 #include "platform/files.h"
 
+void check_exit_request(JOB& job) {
+  CLIENT_STATUS status = job.runtime->client_status();
+  if (!ends_job(status)) return;
+  std::fputs("client exit request during init\n", stderr);
+  // The commands from here on carry out the request: none is given up.
+  job.engine->set_requests(nullptr);
+  // A quit or a lost client keeps whatever exists for the next run (of a
+  // build stopped midway, the layers the next build reuses); an abort
+  // leaves nothing of the job behind, not even the beginning of an image.
+  bool abort = status.abort_asked && !status.client_lost && !status.quit_asked;
+  if (job.building) remove_build_leftovers(job, abort);
+  if (abort && job.engine_ready) {
+    container_op(job, "kill");
+    cleanup_container(job);
+  }
+  release_build_lock(job);
+  job.runtime->exit(0);
+}
+
 int poll_client_msgs(JOB& job) {
   CLIENT_STATUS status = job.runtime->client_status();
-  if (status.client_lost || status.quit_asked || status.abort_asked) {
+  if (ends_job(status)) {
     // The commands from here on carry out the request: none is given up.
     job.engine->set_requests(nullptr);
   }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "driver/client_control.h"
 #include "driver/container_op.h"
 #include "driver/engine_faults.h"
 #include "driver/image.h"

@@ -7,6 +7,7 @@
 #include "driver/bounded_output.h"
 #include "driver/build_lock.h"
 #include "driver/cleanup.h"
+#include "driver/client_control.h"
 #include "driver/container_op.h"
 #include "lib/result_codes.h"
 #include "lib/system_info.h"
@@ -74,33 +75,15 @@ std::vector<std::string> dangling_images(JOB& job) {
 
 }  // namespace
 
-void check_exit_request(JOB& job) {
-  CLIENT_STATUS status = job.runtime->client_status();
-  if (!status.client_lost && !status.quit_asked && !status.abort_asked) return;
-  std::fputs("client exit request during init\n", stderr);
-  // The commands from here on carry out the request: none is given up.
-  job.engine->set_requests(nullptr);
-  // A quit or a lost client keeps whatever exists for the next run (of a
-  // build stopped midway, the layers the next build reuses); an abort
-  // leaves nothing of the job behind, not even the beginning of an image.
-  bool abort = status.abort_asked && !status.client_lost && !status.quit_asked;
-  if (job.building) {
-    remove_working_containers(job);
-    if (abort) {
-      std::vector<std::string> before = job.dangling_before_build;
-      for (const auto& id : dangling_images(job)) {
-        if (std::find(before.begin(), before.end(), id) != before.end()) continue;
-        std::vector<std::string> lines;
-        job.engine->run_engine_command(job.engine->dialect().image_rm_id(id), lines, job.verbose() >= 2);
-      }
-    }
+void remove_build_leftovers(JOB& job, bool remove_images) {
+  remove_working_containers(job);
+  if (!remove_images) return;
+  std::vector<std::string> before = job.dangling_before_build;
+  for (const auto& id : dangling_images(job)) {
+    if (std::find(before.begin(), before.end(), id) != before.end()) continue;
+    std::vector<std::string> lines;
+    job.engine->run_engine_command(job.engine->dialect().image_rm_id(id), lines, job.verbose() >= 2);
   }
-  if (abort && job.engine_ready) {
-    container_op(job, "kill");
-    cleanup_container(job);
-  }
-  release_build_lock(job);
-  job.runtime->exit(0);
 }
 
 namespace {

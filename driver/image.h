@@ -19,6 +19,6 @@ int build_image(JOB& job);
 // Whether one echo request to the reference host is answered.
 bool test_server_reachable();
 
-// Ends the process with exit code 0 when the client is lost or asks to quit
-// or abort.
-void check_exit_request(JOB& job);
+// What a build stopped midway leaves: the builder's working containers, and
+// with remove_images the untagged images made since the build began.
+void remove_build_leftovers(JOB& job, bool remove_images);

@@ -271,7 +271,7 @@ int run_quayside(const std::vector<std::string>& arguments) {
   // command up at once, so that the client is answered.
   connection.set_requests([] {
     CLIENT_STATUS status = job.runtime->client_status();
-    return (status.client_lost ? 1 : 0) | (status.quit_asked ? 2 : 0) | (status.abort_asked ? 4 : 0);
+    return request_bits(status) & kRequestsEndingJob;
   });
   std::fprintf(stderr, "Using %s\n", connection.dialect().display_name());
   start_container(job);

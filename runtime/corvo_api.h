@@ -39,6 +39,28 @@ struct CLIENT_STATUS {
 #undef CLIENT_STATUS_MEMBER
 };
 
+// The client's requests, one bit each, in one value: what the job is
+// asked to do now.
+enum ClientRequest : std::int32_t {
+  kRequestClientLost = 1,
+  kRequestSuspend = 2,
+  kRequestQuit = 4,
+  kRequestAbort = 8,
+  kRequestNetworkSuspend = 16,
+};
+// The requests that end the job: the client gone, a quit, an abort.
+inline constexpr std::int32_t kRequestsEndingJob = kRequestClientLost | kRequestQuit | kRequestAbort;
+
+// The requests the status holds, as ClientRequest bits.
+inline std::int32_t request_bits(const CLIENT_STATUS& status) {
+  return (status.client_lost != 0 ? kRequestClientLost : 0) | (status.is_suspended != 0 ? kRequestSuspend : 0) |
+         (status.quit_asked != 0 ? kRequestQuit : 0) | (status.abort_asked != 0 ? kRequestAbort : 0) |
+         (status.network_suspended != 0 ? kRequestNetworkSuspend : 0);
+}
+
+// Whether the client wants the job to end now.
+inline bool ends_job(const CLIENT_STATUS& status) { return (request_bits(status) & kRequestsEndingJob) != 0; }
+
 // Starts the runtime. Returns 0 or a failure code.
 int corvo_startup(const RUNTIME_OPTIONS& options);
 

@@ -83,8 +83,7 @@ void ClientRuntime::timer_tick() {
 }
 
 void ClientRuntime::signal_request_change() {
-  std::int32_t bits = status.client_lost.load() | status.is_suspended.load() << 1 | status.quit_asked.load() << 2 |
-                      status.abort_asked.load() << 3 | status.network_suspended.load() << 4;
+  std::int32_t bits = request_bits(status.copy());
   if (bits == last_request_bits) return;
   last_request_bits = bits;
   std::lock_guard<std::mutex> hold(request_mutex);
