@@ -1,7 +1,8 @@
 #!/bin/sh
-# run.sh BUILD_DIR SECONDS: runs every fuzz target for SECONDS from its seed
-# corpus (new inputs go to a scratch directory, not into the tree). Fails on
-# any crash or sanitizer report.
+# run.sh BUILD_DIR SECONDS: runs every fuzz target for SECONDS from its
+# hand-made seeds (seeds/NAME) and the minimised corpus kept in the tree
+# (corpus/NAME). New inputs go to a scratch directory, not into the tree:
+# each run grows its own. Fails on any crash or sanitizer report.
 set -eu
 build=$1
 seconds=$2
@@ -15,7 +16,7 @@ for target in "$build"/fuzz_*; do
   # -close_fd_mask=2: the targets' own messages on standard error would only
   # slow them down; libFuzzer's reports still appear.
   if ! "$target" -max_total_time="$seconds" -print_final_stats=1 -close_fd_mask=2 -artifact_prefix="$scratch/" \
-      "$scratch/$name" "$here/corpus/$name" > "$scratch/$name.log" 2>&1; then
+      "$scratch/$name" "$here/seeds/$name" "$here/corpus/$name" > "$scratch/$name.log" 2>&1; then
     grep -v -E '^[0-9]{2}-[A-Z][a-z]{2}-[0-9]{4}' "$scratch/$name.log" | tail -n 60
     echo "fuzz target $name failed"
     exit 1
