@@ -69,44 +69,6 @@ set(PLATFORM_COMMON_SOURCES
 
 # Everything above the platform layer.
 set(CORE_SOURCES
-  lib/clock.cpp
-  lib/coproc.cpp
-  lib/dir_listing.cpp
-  lib/exclusive_file_lock.cpp
-  lib/file_util.cpp
-  lib/global_prefs.cpp
-  lib/host_desc.cpp
-  lib/init_data.cpp
-  lib/proxy_settings.cpp
-  lib/result_codes.cpp
-  lib/system_info.cpp
-  lib/text_source.cpp
-  lib/text_util.cpp
-  lib/time_text.cpp
-  lib/wsl_distro.cpp
-  lib/xml_reader.cpp
-  lib/xml_scan.cpp
-  toml/reader.cpp
-  toml/scanner.cpp
-  toml/value.cpp
-  runtime/corvo_api.cpp
-  runtime/diagnostics.cpp
-  runtime/finish.cpp
-  runtime/log_prefix.cpp
-  runtime/reporting.cpp
-  runtime/shared_channels.cpp
-  runtime/startup.cpp
-  runtime/timer.cpp
-  engine/distro_choice.cpp
-  engine/docker_api.cpp
-  engine/docker_conn.cpp
-  engine/engine_command.cpp
-  engine/engine_dialect.cpp
-  engine/engine_json.cpp
-  engine/engine_type.cpp
-  engine/reply_marker.cpp
-  engine/wsl_cmd.cpp
-  engine/wsl_init.cpp
   driver/bounded_output.cpp
   driver/build_lock.cpp
   driver/cleanup.cpp
@@ -125,6 +87,45 @@ set(CORE_SOURCES
   driver/job_runtime.cpp
   driver/live_log.cpp
   driver/shell_words.cpp
+  engine/distro_choice.cpp
+  engine/docker_api.cpp
+  engine/docker_conn.cpp
+  engine/engine_command.cpp
+  engine/engine_dialect.cpp
+  engine/engine_json.cpp
+  engine/engine_reply.cpp
+  engine/engine_type.cpp
+  engine/reply_marker.cpp
+  engine/wsl_cmd.cpp
+  engine/wsl_init.cpp
+  lib/clock.cpp
+  lib/coproc.cpp
+  lib/dir_listing.cpp
+  lib/exclusive_file_lock.cpp
+  lib/file_util.cpp
+  lib/global_prefs.cpp
+  lib/host_desc.cpp
+  lib/init_data.cpp
+  lib/proxy_settings.cpp
+  lib/result_codes.cpp
+  lib/system_info.cpp
+  lib/text_source.cpp
+  lib/text_util.cpp
+  lib/time_text.cpp
+  lib/wsl_distro.cpp
+  lib/xml_reader.cpp
+  lib/xml_scan.cpp
+  runtime/corvo_api.cpp
+  runtime/diagnostics.cpp
+  runtime/finish.cpp
+  runtime/log_prefix.cpp
+  runtime/reporting.cpp
+  runtime/shared_channels.cpp
+  runtime/startup.cpp
+  runtime/timer.cpp
+  toml/reader.cpp
+  toml/scanner.cpp
+  toml/value.cpp
 )
 
 set(SIM_SOURCES
@@ -162,6 +163,7 @@ set(UNIT_TEST_SOURCES
   driver/shell_words_test.cpp
   engine/docker_api_test.cpp
   engine/engine_command_test.cpp
+  engine/engine_dialect_test.cpp
   engine/engine_posix_test.cpp
   engine/engine_type_test.cpp
   engine/shell_path_posix_test.cpp

@@ -7,6 +7,7 @@
 #include "driver/container_op.h"
 #include "driver/engine_faults.h"
 #include "driver/image.h"
+#include "engine/engine_reply.h"
 #include "lib/file_util.h"
 #include "lib/result_codes.h"
 #include "lib/time_text.h"
@@ -113,7 +114,7 @@ int create_container(JOB& job) {
     std::fprintf(stderr, "create command failed: %d\n", result);
     return result;
   }
-  if (exit_status != 0 || output_has_text(lines, "Error")) {
+  if (judge_reply(job.engine->dialect(), result, exit_status, lines) != EngineReply::Outcome::ok) {
     print_command_output("create", lines);
     return -1;
   }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "engine/engine_reply.h"
 #include "lib/result_codes.h"
 
 int run_engine(JOB& job, const EngineCommand& command, std::vector<std::string>& lines, bool show, int& exit_status) {
@@ -11,16 +12,8 @@ int run_engine(JOB& job, const EngineCommand& command, std::vector<std::string>&
 }
 
 void note_reachability(JOB& job, int result, int exit_status, const std::vector<std::string>& lines) {
-  bool channel_lost = result == RC_CONNECT_FAILED || result == RC_TIMED_OUT || result == RC_READ_FAILED;
   job.engine_unreachable =
-      channel_lost || (result == 0 && exit_status != 0 && job.engine->dialect().says_unreachable(lines));
-}
-
-bool output_has_text(const std::vector<std::string>& lines, const char* text) {
-  for (const auto& line : lines) {
-    if (line.find(text) != std::string::npos) return true;
-  }
-  return false;
+      judge_reply(job.engine->dialect(), result, exit_status, lines) == EngineReply::Outcome::unreachable;
 }
 
 void print_command_output(const char* name, const std::vector<std::string>& lines) {
@@ -33,7 +26,9 @@ int container_op(JOB& job, const char* op) {
   EngineCommand command = job.engine->dialect().container_op(op, job.job_container);
   int exit_status = 0;
   int result = run_engine(job, command, lines, job.verbose() >= 1, exit_status);
-  if (result == RC_RESULT_ABORTED_BY_USER) {
+  EngineReply::Outcome outcome = judge_reply(job.engine->dialect(), result, exit_status, lines);
+  if (outcome == EngineReply::Outcome::ok) return 0;
+  if (outcome == EngineReply::Outcome::given_up) {
     std::fprintf(stderr, "%s command given up for the client's request\n", op);
     return result;
   }
@@ -41,9 +36,7 @@ int container_op(JOB& job, const char* op) {
     std::fprintf(stderr, "%s command failed: %d\n", op, result);
     return result;
   }
-  if (exit_status != 0 || output_has_text(lines, "Error")) {
-    print_command_output(op, lines);
-    return -1;
-  }
-  return 0;
+  // The program ran and refused, or said that the engine can't be reached.
+  print_command_output(op, lines);
+  return -1;
 }

@@ -17,9 +17,6 @@ int run_engine(JOB& job, const EngineCommand& command, std::vector<std::string>&
 // engine, as run_engine does; for commands whose output was streamed.
 void note_reachability(JOB& job, int result, int exit_status, const std::vector<std::string>& lines);
 
-// True when a line of the output contains text (case-sensitive).
-bool output_has_text(const std::vector<std::string>& lines, const char* text);
-
 // Prints "Output from '%s' command:\n" and every line indented by three
 // blanks.
 void print_command_output(const char* name, const std::vector<std::string>& lines);

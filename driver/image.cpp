@@ -159,8 +159,7 @@ int build_image(JOB& job) {
     // A build is judged by the engine's exit status: output that merely
     // mentions an error or an unreachable line of code is no failure.
     bool failed = result != 0 || exit_status != 0;
-    if (failed && (output_has_text(lines, "unable to copy") || output_has_text(lines, "unreachable") ||
-                   output_has_text(lines, "misbehaving"))) {
+    if (failed && job.engine->dialect().says_network_lost(lines)) {
       if (job.verbose() >= 1) std::fputs("build cmd output indicates disconnection\n", stderr);
       if (test_server_reachable()) {
         if (job.verbose() >= 1) std::fputs("... but test server is reachable; quitting\n", stderr);

@@ -384,12 +384,6 @@ TEST_F(ClientControlTest, FractionDoneFile) {
   }
 }
 
-TEST(OutputHasText, SubstringCaseSensitive) {
-  EXPECT_FALSE(output_has_text({}, "Error"));
-  EXPECT_TRUE(output_has_text({"a\n", "an Error here\n"}, "Error"));
-  EXPECT_FALSE(output_has_text({"error\n"}, "Error"));
-}
-
 TEST_F(StartContainerTest, CleanUpBeforeTheEngineIsSetUpSendsNothing) {
   job.engine_ready = false;
   StderrCapture log;

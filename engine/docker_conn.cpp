@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "engine/docker_api.h"
+#include "engine/engine_reply.h"
 #include "lib/clock.h"
 #include "lib/result_codes.h"
 #include "lib/system_info.h"
@@ -178,8 +179,7 @@ int DOCKER_CONN::run_in_shell(const std::string& line, const ReplyLimits& limits
                           [&](std::string_view bytes) { return markers.take(bytes, sink, exit_status); });
   if (result != 0) {
     std::fprintf(stderr, "read_from_pipe() error: %s\n", result_text(result));
-    if (result == RC_TIMED_OUT || result == RC_READ_FAILED || result == RC_CONNECT_FAILED ||
-        result == RC_RESULT_ABORTED_BY_USER) {
+    if (channel_lost(result) || result == RC_RESULT_ABORTED_BY_USER) {
       // The shell is gone, or may still be inside that command: nothing
       // more can be said through it. A fresh one serves the next command.
       shell.shell->kill();

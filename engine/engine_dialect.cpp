@@ -210,13 +210,29 @@ int EngineDialect::read_host_cpus(const std::vector<std::string>& lines) const {
   return 0;
 }
 
-bool EngineDialect::says_unreachable(const std::vector<std::string>& lines) const {
+namespace {
+
+bool any_line_holds(const std::vector<std::string>& lines, const std::vector<const char*>& texts) {
   for (const auto& line : lines) {
-    for (const char* text : unreachable_texts()) {
+    for (const char* text : texts) {
       if (line.find(text) != std::string::npos) return true;
     }
   }
   return false;
+}
+
+}  // namespace
+
+bool EngineDialect::says_unreachable(const std::vector<std::string>& lines) const {
+  return any_line_holds(lines, unreachable_texts());
+}
+
+bool EngineDialect::says_refused(const std::vector<std::string>& lines) const {
+  return any_line_holds(lines, {"Error"});
+}
+
+bool EngineDialect::says_network_lost(const std::vector<std::string>& lines) const {
+  return any_line_holds(lines, {"unable to copy", "unreachable", "misbehaving"});
 }
 
 namespace {

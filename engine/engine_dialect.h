@@ -83,6 +83,14 @@ class EngineDialect {
   // refused the command.
   bool says_unreachable(const std::vector<std::string>& lines) const;
 
+  // Whether a command's output says the engine refused it although its
+  // exit status may not: a line holding "Error".
+  bool says_refused(const std::vector<std::string>& lines) const;
+
+  // Whether a failed build's output points to a lost network connection
+  // (a base image or a package that could not be fetched).
+  bool says_network_lost(const std::vector<std::string>& lines) const;
+
   // Reads the state query's reply. Returns 0 with state (CONTAINER_ABSENT
   // when the container is not listed), or -1 after a message when the
   // reply can't be read.

@@ -1,0 +1,74 @@
+// How a command's reply is judged for each engine: from the runner's result,
+// the program's exit status and what it printed.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/engine_dialect.h"
+#include "engine/engine_reply.h"
+#include "engine/engine_type.h"
+#include "lib/result_codes.h"
+
+using Lines = std::vector<std::string>;
+using Outcome = EngineReply::Outcome;
+
+TEST(EngineReply, EachEnginesRepliesAreJudgedByItsOwnTexts) {
+  struct {
+    const char* name;
+    int engine;
+    int result;
+    int exit_status;
+    Lines lines;
+    bool error_line_refuses;
+    Outcome outcome;
+  } cases[] = {
+      {"done", ENGINE_PODMAN, 0, 0, {"abc\n"}, true, Outcome::ok},
+      {"done, an error mentioned in a build", ENGINE_PODMAN, 0, 0, {"Error: in a test\n"}, false, Outcome::ok},
+      {"an Error line with status 0", ENGINE_DOCKER, 0, 0, {"Error: No such container: c\n"}, true, Outcome::refused},
+      {"\"error\" in small letters is no refusal", ENGINE_DOCKER, 0, 0, {"error\n"}, true, Outcome::ok},
+      {"an exit status", ENGINE_WSLC, 0, 125, {"no such container\n"}, true, Outcome::refused},
+      {"Docker's daemon down", ENGINE_DOCKER, 0, 1,
+       {"Cannot connect to the Docker daemon at unix:///var/run/docker.sock. Is the docker daemon running?\n"}, true,
+       Outcome::unreachable},
+      {"Podman's service down", ENGINE_PODMAN, 0, 125, {"Error: unable to connect to Podman socket\n"}, true,
+       Outcome::unreachable},
+      {"the WSL containers service down", ENGINE_WSLC, 0, 1, {"the service is not running\n"}, true,
+       Outcome::unreachable},
+      {"the tool's own \"Cannot connect\"", ENGINE_WSLC, 0, 1, {"Cannot connect to the service\n"}, true,
+       Outcome::unreachable},
+      {"Podman's words to Docker", ENGINE_DOCKER, 0, 125, {"unable to connect to Podman\n"}, true, Outcome::refused},
+      {"an unreachable text with status 0 is no failure", ENGINE_PODMAN, 0, 0,
+       {"Cannot connect to Podman\n"}, true, Outcome::ok},
+      {"the shell ended", ENGINE_PODMAN, RC_CONNECT_FAILED, -1, {}, true, Outcome::unreachable},
+      {"silence past the limit", ENGINE_DOCKER, RC_TIMED_OUT, -1, {}, true, Outcome::unreachable},
+      {"a failed read", ENGINE_WSLC, RC_READ_FAILED, -1, {}, true, Outcome::unreachable},
+      {"a request of the client", ENGINE_PODMAN, RC_RESULT_ABORTED_BY_USER, -1, {}, true, Outcome::given_up},
+      {"the program could not run", ENGINE_WSLC, -1, -1, {}, true, Outcome::failed},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(judge_reply(engine_dialect(c.engine), c.result, c.exit_status, c.lines, c.error_line_refuses),
+              c.outcome)
+        << c.name;
+  }
+  for (int result : {int{RC_CONNECT_FAILED}, int{RC_TIMED_OUT}, int{RC_READ_FAILED}}) EXPECT_TRUE(channel_lost(result)) << result;
+  for (int result : {0, -1, int{RC_RESULT_ABORTED_BY_USER}}) EXPECT_FALSE(channel_lost(result)) << result;
+}
+
+TEST(EngineReply, ABuildsOutputTellsALostNetwork) {
+  const EngineDialect& dialect = engine_dialect(ENGINE_PODMAN);
+  struct {
+    Lines lines;
+    bool lost;
+  } cases[] = {
+      {{"STEP 1/2: FROM debian\n", "Error: unable to copy from source docker://debian\n"}, true},
+      {{"dial tcp: lookup registry: network is unreachable\n"}, true},
+      {{"server misbehaving\n"}, true},
+      {{"Error: no such file Dockerfile\n"}, false},
+      {{}, false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(dialect.says_network_lost(c.lines), c.lost) << c.lines.size();
+  EXPECT_FALSE(dialect.says_refused({}));
+  EXPECT_TRUE(dialect.says_refused({"a\n", "an Error here\n"}));
+  EXPECT_FALSE(dialect.says_refused({"error\n"}));
+}
