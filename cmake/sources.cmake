@@ -96,8 +96,10 @@ set(CORE_SOURCES
   engine/engine_reply.cpp
   engine/engine_type.cpp
   engine/reply_marker.cpp
+  engine/text_reply_dialects.cpp
   engine/wsl_cmd.cpp
   engine/wsl_init.cpp
+  engine/wslc_dialect.cpp
   lib/clock.cpp
   lib/coproc.cpp
   lib/dir_listing.cpp
