@@ -95,6 +95,7 @@ set(CORE_SOURCES
   engine/engine_json.cpp
   engine/engine_reply.cpp
   engine/engine_type.cpp
+  engine/read_until.cpp
   engine/reply_marker.cpp
   engine/text_reply_dialects.cpp
   engine/wsl_cmd.cpp
@@ -110,6 +111,7 @@ set(CORE_SOURCES
   lib/init_data.cpp
   lib/proxy_settings.cpp
   lib/result_codes.cpp
+  lib/steady_clock.cpp
   lib/system_info.cpp
   lib/text_source.cpp
   lib/text_util.cpp

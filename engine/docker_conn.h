@@ -10,6 +10,7 @@
 #include "engine/engine_dialect.h"
 #include "engine/engine_runner.h"
 #include "engine/engine_type.h"
+#include "engine/read_until.h"
 #include "engine/reply_marker.h"
 #include "engine/wsl_cmd.h"
 #include "lib/wsl_distro.h"

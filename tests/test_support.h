@@ -10,6 +10,7 @@
 
 #include "driver/job.h"
 #include "engine/engine_runner.h"
+#include "engine/read_until.h"
 #include "engine/wsl_cmd.h"
 #include "lib/clock.h"
 #include "platform/piped_process.h"

@@ -1,0 +1,32 @@
+#include "engine/read_until.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "lib/result_codes.h"
+
+int read_until(platform::PipedProcess& process, const ReplyLimits& limits,
+               const std::function<bool(std::string_view)>& consume, const std::function<double()>& now) {
+  std::vector<char> chunk(65536);
+  double start = now();
+  double last_byte = start;
+  bool gone = false;
+  for (;;) {
+    long waiting = process.bytes_waiting();
+    if (waiting <= 0) {
+      if (gone) return RC_CONNECT_FAILED;
+      // Wait for output rather than sleep blindly.
+      process.wait_readable(200);
+      double at = now();
+      if (limits.silence != 0 && at - last_byte > limits.silence) return RC_TIMED_OUT;
+      if (limits.total != 0 && at - start > limits.total) return RC_TIMED_OUT;
+      if (limits.give_up && limits.give_up()) return RC_RESULT_ABORTED_BY_USER;
+      if (process.exited()) gone = true;
+      continue;
+    }
+    long count = process.read(chunk.data(), std::min(chunk.size(), static_cast<std::size_t>(waiting)));
+    if (count < 0) return RC_READ_FAILED;
+    last_byte = now();
+    if (consume(std::string_view(chunk.data(), static_cast<std::size_t>(count)))) return 0;
+  }
+}
