@@ -116,6 +116,7 @@ set(CORE_SOURCES
   lib/text_source.cpp
   lib/text_util.cpp
   lib/time_text.cpp
+  lib/version.cpp
   lib/wsl_distro.cpp
   lib/xml_reader.cpp
   lib/xml_scan.cpp

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "driver/job_lifecycle.h"
 
 const char kQuaysideUsage[] =
     "usage: quayside [--sporadic] [--verbose] [--config FILE] [--dockerfile FILE] [ARGS...]\n"
@@ -25,29 +24,6 @@ const char kQuaysideUsage[] =
     "with no finish file, the command line or job.toml is wrong); 0 after a\n"
     "temporary exit, a quit, an abort or Ctrl-C (no finish file).\n"
     "job.toml's keys: docs/job-toml.md; writing a job: docs/writing-a-job.md.\n";
-
-namespace {
-
-#ifndef QUAYSIDE_COMMIT
-#define QUAYSIDE_COMMIT "unknown"
-#endif
-// The commit the program was built from, set by the build.
-constexpr const char* kBuiltFrom = QUAYSIDE_COMMIT;
-
-}  // namespace
-
-bool answer_help_or_version(const std::vector<std::string>& arguments, const char* program, const char* usage) {
-  if (arguments.empty()) return false;
-  if (arguments[0] == "--help") {
-    std::fputs(usage, stdout);
-    return true;
-  }
-  if (arguments[0] == "--version") {
-    std::printf("%s %d (commit %s)\n", program, kQuaysideVersion, kBuiltFrom);
-    return true;
-  }
-  return false;
-}
 
 int read_command_line(const std::vector<std::string>& arguments, JOB& job) {
   for (std::size_t i = 0; i < arguments.size(); ++i) {

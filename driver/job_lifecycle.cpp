@@ -18,6 +18,7 @@
 #include "engine/docker_conn.h"
 #include "engine/wsl_init.h"
 #include "lib/file_util.h"
+#include "lib/version.h"
 #include "platform/files.h"
 #include "platform/interrupts.h"
 #include "platform/process.h"

@@ -8,9 +8,6 @@
 
 #include "driver/job.h"
 
-// The version printed at start-up.
-constexpr int kQuaysideVersion = 23;
-
 // Reads job.toml, learns the job's identity and names, prints the
 // configuration and opens the sporadic files. Ends the process on failure.
 void prepare_job(JOB& job);

@@ -8,7 +8,7 @@
 set -uo pipefail
 source=$(cd "$(dirname "$0")/.." && pwd)
 dist=$(cd "$1" && pwd)
-version=$(sed -n 's/^constexpr int kQuaysideVersion = \([0-9]*\);/\1/p' "$source/driver/job_lifecycle.h")
+version=$(sed -n 's/^constexpr int kQuaysideVersion = \([0-9]*\);/\1/p' "$source/lib/version.h")
 commit=$(git -C "$source" rev-parse --short=12 HEAD 2> /dev/null || echo unknown)
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }

@@ -7,7 +7,7 @@ set -euo pipefail
 source=$(cd "$(dirname "$0")/.." && pwd)
 out=$(mkdir -p "$1" && cd "$1" && pwd)
 work=$out/.build
-version=$(sed -n 's/^constexpr int kQuaysideVersion = \([0-9]*\);/\1/p' "$source/driver/job_lifecycle.h")
+version=$(sed -n 's/^constexpr int kQuaysideVersion = \([0-9]*\);/\1/p' "$source/lib/version.h")
 commit=$(git -C "$source" rev-parse --short=12 HEAD 2> /dev/null || echo unknown)
 # Time stamps that end up anywhere are the commit's.
 SOURCE_DATE_EPOCH=$(git -C "$source" log -1 --format=%ct 2> /dev/null || echo 0)

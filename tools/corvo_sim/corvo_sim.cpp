@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "driver/command_line.h"
 #include "lib/clock.h"
 #include "lib/file_util.h"
 #include "lib/utf8_path.h"
+#include "lib/version.h"
 #include "platform/child_process.h"
 #include "platform/interrupts.h"
 #include "platform/process.h"

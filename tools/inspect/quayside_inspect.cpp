@@ -9,11 +9,11 @@
 
 #include <sstream>
 
-#include "driver/command_line.h"
 #include "driver/job_config.h"
 #include "lib/file_util.h"
 #include "lib/init_data.h"
 #include "lib/result_codes.h"
+#include "lib/version.h"
 #include "lib/xml_reader.h"
 #include "platform/files.h"
 #include "platform/process.h"
