@@ -174,12 +174,17 @@ set(UNIT_TEST_SOURCES
   engine/shell_path_posix_test.cpp
   engine/wsl_cmd_test.cpp
   engine/wsl_launch_windows_test.cpp
+  lib/coproc_test.cpp
   lib/file_util_posix_test.cpp
   lib/file_util_test.cpp
-  lib/records_test.cpp
+  lib/global_prefs_test.cpp
+  lib/host_desc_test.cpp
+  lib/init_data_test.cpp
+  lib/proxy_settings_test.cpp
   lib/result_codes_test.cpp
   lib/text_util_test.cpp
   lib/time_text_test.cpp
+  lib/wsl_distro_test.cpp
   lib/xml_reader_test.cpp
   platform/crash_report_windows_test.cpp
   platform/handles_windows_test.cpp
