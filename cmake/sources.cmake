@@ -86,6 +86,7 @@ set(CORE_SOURCES
   driver/job_names.cpp
   driver/job_runtime.cpp
   driver/live_log.cpp
+  driver/progress.cpp
   driver/shell_words.cpp
   engine/distro_choice.cpp
   engine/docker_api.cpp
@@ -153,7 +154,6 @@ set(BENCH_SOURCES
 # Unit tests: *_posix_test.cpp run on Linux only, *_windows_test.cpp on Windows only.
 set(UNIT_TEST_SOURCES
   driver/bounded_output_test.cpp
-  driver/client_control_posix_test.cpp
   driver/command_line_test.cpp
   driver/container_state_test.cpp
   driver/container_stats_test.cpp
@@ -165,6 +165,8 @@ set(UNIT_TEST_SOURCES
   driver/job_lifecycle_test.cpp
   driver/job_names_test.cpp
   driver/prepare_job_test.cpp
+  driver/progress_posix_test.cpp
+  driver/progress_test.cpp
   driver/shell_words_test.cpp
   engine/docker_api_test.cpp
   engine/engine_command_test.cpp

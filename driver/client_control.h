@@ -15,14 +15,3 @@ void check_exit_request(JOB& job);
 // (heartbeat lost, quit, abort), nor when a failed command is found to be
 // due to a container that has exited (the job then ends as for any exit).
 int poll_client_msgs(JOB& job);
-
-// Adds the container's CPU use over job.running_seconds (the time it ran
-// since the last report) to the job's CPU time, and sends CPU time,
-// fraction done and working set to the client. Without figures the job is
-// taken to use all its CPUs and 100 MB; a container that has gone is
-// credited nothing.
-void report_progress(JOB& job);
-
-// The number the job wrote into "fraction_done", or 0 when the file is
-// missing or does not begin with a number. Not clamped.
-double read_fraction_done();

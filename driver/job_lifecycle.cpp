@@ -14,6 +14,7 @@
 #include "driver/image.h"
 #include "driver/job_names.h"
 #include "driver/live_log.h"
+#include "driver/progress.h"
 #include "driver/shell_words.h"
 #include "engine/docker_conn.h"
 #include "engine/wsl_init.h"

@@ -9,6 +9,7 @@
 #include "driver/client_control.h"
 #include "driver/container_op.h"
 #include "driver/job_names.h"
+#include "driver/progress.h"
 #include "test_support.h"
 
 using Lines = std::vector<std::string>;

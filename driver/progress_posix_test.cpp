@@ -4,7 +4,7 @@
 
 #include <sys/stat.h>
 
-#include "driver/client_control.h"
+#include "driver/progress.h"
 #include "test_support.h"
 
 class FractionDoneTest : public TempDirTest {};
