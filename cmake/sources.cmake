@@ -86,6 +86,7 @@ set(CORE_SOURCES
   driver/job_names.cpp
   driver/job_runtime.cpp
   driver/live_log.cpp
+  driver/network_wait.cpp
   driver/progress.cpp
   driver/shell_words.cpp
   engine/distro_choice.cpp

@@ -9,10 +9,9 @@
 #include "driver/cleanup.h"
 #include "driver/client_control.h"
 #include "driver/container_op.h"
+#include "driver/network_wait.h"
 #include "lib/result_codes.h"
 #include "lib/system_info.h"
-#include "platform/network_probe.h"
-#include "platform/program_run.h"
 
 int image_exists(JOB& job, bool& exists) {
   std::vector<std::string> lines;
@@ -27,20 +26,6 @@ int image_exists(JOB& job, bool& exists) {
   }
   exists = dialect.image_listed(lines, job.job_image);
   return 0;
-}
-
-bool test_server_reachable() {
-  std::vector<std::string> argv = platform::ping_arguments(kReferenceHost);
-  int exit_status = -1;
-  int error = 0;
-  std::string path = platform::system_program(argv[0]);
-  if (!platform::run_program(path, argv, [](std::string_view) {}, exit_status, nullptr, &error)) {
-    char text[256];
-    std::fprintf(stderr, "network test: can't start %s: error %d: %s\n", path.empty() ? argv[0].c_str() : path.c_str(),
-                 error, system_error_text(error, text, sizeof text));
-    return false;
-  }
-  return exit_status == 0;
 }
 
 namespace {
@@ -91,13 +76,6 @@ namespace {
 // What of a build's output is kept and shown: a build may print without end.
 constexpr std::size_t kBuildOutputHead = 64 * 1024;
 constexpr std::size_t kBuildOutputTail = 64 * 1024;
-
-// Tells the client the job needs the network, then waits ten seconds.
-void wait_for_network(JOB& job) {
-  job.runtime->set_network_wanted(true);
-  job.runtime->send_progress_zero();
-  job.clock->pause(10);
-}
 
 }  // namespace
 

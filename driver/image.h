@@ -5,19 +5,12 @@
 
 #include "driver/job.h"
 
-// The well-known host whose answer tells a lost network from a failed
-// build.
-constexpr const char* kReferenceHost = "www.google.com";
-
 // Sets exists and returns 0, or the engine command's failure.
 int image_exists(JOB& job, bool& exists);
 
 // Returns 0 when the image was built and -1 when the build failed for good.
 // Ends the process (exit code 0) when the client asks the job to stop.
 int build_image(JOB& job);
-
-// Whether one echo request to the reference host is answered.
-bool test_server_reachable();
 
 // What a build stopped midway leaves: the builder's working containers, and
 // with remove_images the untagged images made since the build began.
