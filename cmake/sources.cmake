@@ -75,7 +75,7 @@ set(CORE_SOURCES
   driver/client_control.cpp
   driver/command_line.cpp
   driver/container_create.cpp
-  driver/container_op.cpp
+  driver/engine_call.cpp
   driver/container_state.cpp
   driver/container_stats.cpp
   driver/engine_faults.cpp

@@ -5,8 +5,8 @@
 
 #include "driver/build_lock.h"
 #include "driver/cleanup.h"
-#include "driver/container_op.h"
 #include "driver/container_stats.h"
+#include "driver/engine_call.h"
 #include "driver/image.h"
 #include "lib/text_util.h"
 #include "platform/files.h"

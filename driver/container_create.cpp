@@ -4,15 +4,15 @@
 #include <vector>
 
 #include "driver/client_control.h"
-#include "driver/container_op.h"
+#include "driver/engine_call.h"
 #include "driver/engine_faults.h"
 #include "driver/image.h"
 #include "engine/engine_reply.h"
+#include "lib/clock.h"
 #include "lib/file_util.h"
 #include "lib/result_codes.h"
-#include "lib/time_text.h"
-#include "lib/clock.h"
 #include "lib/system_info.h"
+#include "lib/time_text.h"
 #include "platform/socket.h"
 
 int alloc_host_port(int& port) {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "driver/container_op.h"
+#include "driver/engine_call.h"
 
 namespace {
 

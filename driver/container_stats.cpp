@@ -1,6 +1,6 @@
 #include "driver/container_stats.h"
 
-#include "driver/container_op.h"
+#include "driver/engine_call.h"
 
 #include <cstdio>
 #include <string>

@@ -8,7 +8,7 @@
 #include "driver/build_lock.h"
 #include "driver/cleanup.h"
 #include "driver/client_control.h"
-#include "driver/container_op.h"
+#include "driver/engine_call.h"
 #include "driver/network_wait.h"
 #include "lib/result_codes.h"
 #include "lib/system_info.h"

@@ -7,7 +7,7 @@
 
 #include "driver/cleanup.h"
 #include "driver/client_control.h"
-#include "driver/container_op.h"
+#include "driver/engine_call.h"
 #include "driver/job_names.h"
 #include "driver/progress.h"
 #include "test_support.h"

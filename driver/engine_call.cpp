@@ -1,4 +1,4 @@
-#include "driver/container_op.h"
+#include "driver/engine_call.h"
 
 #include <cstdio>
 

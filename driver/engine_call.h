@@ -1,5 +1,6 @@
-// One engine command aimed at the job's container, and the test every
-// caller makes of engine output.
+// The call every engine command of the job goes through: it runs the
+// command, notes whether the engine can be reached, and judges the reply;
+// and the container operations (pause, unpause, kill) made with it.
 #pragma once
 
 #include <string>
