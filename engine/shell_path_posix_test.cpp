@@ -29,6 +29,14 @@ class ShellPathTest : public TempDirTest {
     write_file(dir / name, "#!/bin/sh\n" + body);
     std::filesystem::permissions(dir / name, std::filesystem::perms::owner_all);
   }
+  // The runner distro with Podman: on Linux, a /bin/sh in this directory.
+  static WSL_DISTRO_DESC runner_distro() {
+    WSL_DISTRO_DESC distro;
+    distro.distro_name = "corvo-tavi-runner";
+    distro.docker_type = ENGINE_PODMAN;
+    distro.distro_version = 4;
+    return distro;
+  }
   std::string old_path_;
 };
 
@@ -39,12 +47,8 @@ TEST_F(ShellPathTest, CommandsRunInOneLongLivedShell) {
        "  fail) exit 3 ;;\n"
        "  *) echo \"args: $*\"; echo oops >&2; printf 'no newline' ;;\n"
        "esac\n");
-  WSL_DISTRO_DESC distro;
-  distro.distro_name = "corvo-tavi-runner";
-  distro.docker_type = ENGINE_PODMAN;
-  distro.distro_version = 4;
   DOCKER_CONN connection;
-  ASSERT_EQ(connection.init(distro), 0);
+  ASSERT_EQ(connection.init(runner_distro()), 0);
   EXPECT_EQ(connection.engine, ENGINE_PODMAN);
   std::vector<std::string> lines;
   StderrCapture log;
@@ -164,12 +168,8 @@ TEST(WslInit, EngineChoice) {
 
 TEST_F(ShellPathTest, TheShellIsCheckedToWorkInTheSlot) {
   fake("podman", "exit 0\n");
-  WSL_DISTRO_DESC distro;
-  distro.distro_name = "corvo-tavi-runner";
-  distro.docker_type = ENGINE_PODMAN;
-  distro.distro_version = 4;
   DOCKER_CONN connection;
-  ASSERT_EQ(connection.init(distro), 0);
+  ASSERT_EQ(connection.init(runner_distro()), 0);
   EXPECT_TRUE(connection.shell_is_in_slot());
   // A shell somewhere else, as WSL leaves it for a slot it can't translate.
   ASSERT_TRUE(connection.shell.shell->write_text("cd /\n"));
