@@ -75,9 +75,9 @@ set(CORE_SOURCES
   driver/client_control.cpp
   driver/command_line.cpp
   driver/container_create.cpp
-  driver/engine_call.cpp
   driver/container_state.cpp
   driver/container_stats.cpp
+  driver/engine_call.cpp
   driver/engine_faults.cpp
   driver/engine_policy.cpp
   driver/image.cpp
@@ -89,6 +89,7 @@ set(CORE_SOURCES
   driver/network_wait.cpp
   driver/progress.cpp
   driver/shell_words.cpp
+  engine/direct_transport.cpp
   engine/distro_choice.cpp
   engine/docker_api.cpp
   engine/docker_conn.cpp
@@ -99,6 +100,7 @@ set(CORE_SOURCES
   engine/engine_type.cpp
   engine/read_until.cpp
   engine/reply_marker.cpp
+  engine/shell_transport.cpp
   engine/text_reply_dialects.cpp
   engine/wsl_cmd.cpp
   engine/wsl_init.cpp

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "engine/docker_conn.h"
+#include "engine/shell_transport.h"
 #include "engine/wsl_init.h"
 #include "lib/result_codes.h"
 #include "test_support.h"
@@ -172,7 +173,7 @@ TEST_F(ShellPathTest, TheShellIsCheckedToWorkInTheSlot) {
   ASSERT_EQ(connection.init(runner_distro()), 0);
   EXPECT_TRUE(connection.shell_is_in_slot());
   // A shell somewhere else, as WSL leaves it for a slot it can't translate.
-  ASSERT_TRUE(connection.shell.shell->write_text("cd /\n"));
+  ASSERT_TRUE(dynamic_cast<ShellTransport&>(*connection.transport()).shell.shell->write_text("cd /\n"));
   EXPECT_FALSE(connection.shell_is_in_slot());
   // The file made for the check is gone either way.
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
