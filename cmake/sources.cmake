@@ -126,6 +126,7 @@ set(CORE_SOURCES
   lib/xml_scan.cpp
   runtime/corvo_api.cpp
   runtime/diagnostics.cpp
+  runtime/direct_action.cpp
   runtime/finish.cpp
   runtime/log_prefix.cpp
   runtime/reporting.cpp
@@ -206,6 +207,7 @@ set(UNIT_TEST_SOURCES
   platform/windows_arguments_test.cpp
   runtime/client_requests_test.cpp
   runtime/diagnostics_test.cpp
+  runtime/direct_action_test.cpp
   runtime/log_prefix_test.cpp
   runtime/reporting_test.cpp
   runtime/runtime_posix_test.cpp

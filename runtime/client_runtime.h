@@ -122,6 +122,11 @@ struct ClientRuntime {
  private:
   void take_slot_lock();
   int start_timer_thread();
+  // Direct action (direct_action.cpp): the requests carried out on this
+  // process, on the timer thread.
+  void act_on_suspend();
+  void act_on_resume();
+  [[noreturn]] void act_on_end(int exit_status);
   void suspend_job_threads();
   void resume_job_threads();
   void client_lost_now();

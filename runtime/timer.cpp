@@ -118,18 +118,17 @@ void ClientRuntime::apply_control_message() {
   std::unique_lock<std::mutex> hold(control_mutex);
   if (std::strstr(text, "<suspend/>") != nullptr) {
     status.is_suspended = 1;
-    if (options.act_directly) suspend_job_threads();
+    if (options.act_directly) act_on_suspend();
   }
   if (std::strstr(text, "<resume/>") != nullptr) {
-    if (options.act_directly && status.is_suspended.load() == 1) resume_job_threads();
+    if (options.act_directly) act_on_resume();
     status.is_suspended = 0;
   }
   if (status.quit_asked.load() == 1 || std::strstr(text, "<quit/>") != nullptr) {
     status.quit_asked = 1;
     if (options.act_directly) {
       hold.unlock();
-      if (status.is_suspended.load() == 1) resume_job_threads();
-      end_process(0);
+      act_on_end(0);
     }
   }
   if (status.abort_asked.load() == 1 || std::strstr(text, "<abort/>") != nullptr) {
@@ -138,8 +137,7 @@ void ClientRuntime::apply_control_message() {
       platform::mark_aborted_by_client();
       platform::raise_debug_break();
       hold.unlock();
-      if (status.is_suspended.load() == 1) resume_job_threads();
-      end_process(194);
+      act_on_end(194);
     }
   }
   if (std::strstr(text, "<reread_app_info/>") != nullptr) status.reread_asked = 1;
@@ -160,30 +158,6 @@ void ClientRuntime::client_lost_now() {
                init_data.client_pid != 0 ? " CORVO client no longer exists - exiting\n"
                                          : " No heartbeat from client for 30 sec - exiting\n");
   std::fprintf(stderr, "%s timer handler: client dead, exiting\n", log_prefix());
-  if (options.act_directly) {
-    if (status.is_suspended.load() == 1) resume_job_threads();
-    end_process(0);
-  }
+  if (options.act_directly) act_on_end(0);
   status.client_lost = 1;
-}
-
-void ClientRuntime::suspend_job_threads() {
-  if (!options.all_threads) {
-    platform::suspend_thread(main_thread);
-    return;
-  }
-  suspended_threads.clear();
-  for (platform::thread_ref thread : platform::threads_of_this_process()) {
-    if (thread == timer_thread) continue;
-    if (platform::suspend_thread(thread)) suspended_threads.push_back(thread);
-  }
-}
-
-void ClientRuntime::resume_job_threads() {
-  if (!options.all_threads) {
-    platform::resume_thread(main_thread);
-    return;
-  }
-  for (platform::thread_ref thread : suspended_threads) platform::resume_thread(thread);
-  suspended_threads.clear();
 }

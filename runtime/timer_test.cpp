@@ -146,31 +146,3 @@ TEST_F(RuntimeTest, TimerReportsProgressWhenAsked) {
   runtime.timer_tick();
   EXPECT_EQ(runtime.tick_count, ticks);
 }
-
-TEST(DirectAction, ASuspendedThreadGoesOnAfterResume) {
-  std::atomic<long> counter{0};
-  std::atomic<platform::thread_ref> worker_id{0};
-  std::atomic<bool> done{false};
-  std::thread worker([&] {
-    worker_id = platform::current_thread();
-    while (!done) ++counter;
-  });
-  while (worker_id == 0) std::this_thread::yield();
-  SHM_AREA area{};
-  ClientRuntime runtime;
-  runtime.shm = &area;
-  runtime.standalone = false;
-  runtime.options.obey_control = 1;
-  runtime.options.act_directly = 1;
-  runtime.main_thread = worker_id;
-  channel_send(area.control_in, "<suspend/>");
-  runtime.timer_tick();
-  EXPECT_EQ(runtime.status.is_suspended.load(), 1);
-  channel_send(area.control_in, "<resume/>");
-  runtime.timer_tick();
-  long seen = counter;
-  while (counter == seen) std::this_thread::yield();
-  done = true;
-  worker.join();
-  EXPECT_EQ(runtime.status.is_suspended.load(), 0);
-}
