@@ -177,6 +177,8 @@ set(UNIT_TEST_SOURCES
   engine/engine_dialect_test.cpp
   engine/engine_posix_test.cpp
   engine/engine_type_test.cpp
+  engine/read_until_test.cpp
+  engine/reply_marker_test.cpp
   engine/shell_path_posix_test.cpp
   engine/wsl_cmd_test.cpp
   engine/wsl_launch_windows_test.cpp
