@@ -9,6 +9,7 @@
 #include "engine/engine_reply.h"
 #include "engine/engine_type.h"
 #include "lib/result_codes.h"
+#include "test_support.h"
 
 using Lines = std::vector<std::string>;
 using Outcome = EngineReply::Outcome;
@@ -71,4 +72,36 @@ TEST(EngineReply, ABuildsOutputTellsALostNetwork) {
   EXPECT_FALSE(dialect.says_refused({}));
   EXPECT_TRUE(dialect.says_refused({"a\n", "an Error here\n"}));
   EXPECT_FALSE(dialect.says_refused({"error\n"}));
+}
+
+TEST(EngineDialect, EachEnginesPollReplyIsReadByItsOwnForm) {
+  const std::string name = "corvo__proj__res_1";
+  struct {
+    const char* case_name;
+    int engine;
+    Lines reply;
+    POLL_OUTCOME outcome;
+    int exit_code;
+  } cases[] = {
+      {"Docker, up", ENGINE_DOCKER, {name + "|Up 1 minute\n"}, POLL_RUNNING, 0},
+      {"Podman, exited", ENGINE_PODMAN, {name + "|Exited (137) 5 s ago\n"}, POLL_EXITED, 137},
+      {"another container's line", ENGINE_PODMAN, {name + "0|Exited (9) now\n"}, POLL_FAILED, 0},
+      {"an unreadable code", ENGINE_DOCKER, {name + "|Exited (oops)\n"}, POLL_FAILED, 0},
+      {"nothing listed", ENGINE_DOCKER, {}, POLL_FAILED, 0},
+      {"the tool, up", ENGINE_WSLC, {"{\"Status\":\"Up 1 minute\"}\n"}, POLL_RUNNING, 0},
+      {"the tool, exited", ENGINE_WSLC, {"{\"Status\":\"Exited (3) 1 second ago\"}\n"}, POLL_EXITED, 3},
+      {"the tool, no status", ENGINE_WSLC, {"{\"State\":\"running\"}\n"}, POLL_FAILED, 0},
+  };
+  for (const auto& c : cases) {
+    int exit_code = 0;
+    POLL_OUTCOME outcome = POLL_FAILED;
+    {
+      StderrCapture quiet;  // the readers say what they can't read
+      outcome = engine_dialect(c.engine).read_poll(c.reply, name, exit_code);
+    }
+    EXPECT_EQ(outcome, c.outcome) << c.case_name;
+    if (c.outcome == POLL_EXITED) {
+      EXPECT_EQ(exit_code, c.exit_code) << c.case_name;
+    }
+  }
 }
