@@ -28,22 +28,18 @@ int DirectTransport::run(const char* name, const EngineCommand& command, const R
     sink(bytes);
   };
   auto stop = [&] {
-    double now = steady_seconds();
-    if ((limits.total != 0 && now - start > limits.total) || (limits.silence != 0 && now - last_byte > limits.silence))
-      given_up = RC_TIMED_OUT;
-    else if (limits.give_up && limits.give_up())
-      given_up = RC_RESULT_ABORTED_BY_USER;
+    given_up = reply_limit_reached(limits, start, last_byte, steady_seconds());
     return given_up != 0;
   };
+  if (path.empty()) {
+    std::fprintf(stderr, "command failed: %s is not in the absolute directories of PATH\n", name);
+    return -1;
+  }
   // A start that fails is tried again a few times within about 1.5 s: the
   // system may lack a resource for a moment.
   constexpr int kStartAttempts = 4;
   for (int attempt = 1;; ++attempt) {
     int error = 0;
-    if (path.empty()) {
-      std::fprintf(stderr, "command failed: %s is not in the absolute directories of PATH\n", name);
-      return -1;
-    }
     if (platform::run_program(path, argv, counting_sink, exit_status, stop, &error)) break;
     char text[256];
     std::fprintf(stderr, "command failed: can't start %s (attempt %d of %d): error %d: %s\n", path.c_str(), attempt,

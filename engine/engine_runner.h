@@ -1,6 +1,7 @@
-// The one operation the job driver needs from the engine connection: run an
-// engine command and hand back its output lines; and the dialect of the
-// engine in use. An interface so that tests can put a recording fake in its
+// What the job driver needs from the engine connection: engine commands
+// run (their output kept or streamed), the container's CPU counter where
+// the engine keeps one, the client's requests to give commands up, and the
+// dialect of the engine in use. An interface so that tests can put a recording fake in its
 // place.
 #pragma once
 

@@ -5,6 +5,13 @@
 
 #include "lib/result_codes.h"
 
+int reply_limit_reached(const ReplyLimits& limits, double start, double last_byte, double now) {
+  if (limits.silence != 0 && now - last_byte > limits.silence) return RC_TIMED_OUT;
+  if (limits.total != 0 && now - start > limits.total) return RC_TIMED_OUT;
+  if (limits.give_up && limits.give_up()) return RC_RESULT_ABORTED_BY_USER;
+  return 0;
+}
+
 int read_until(platform::PipedProcess& process, const ReplyLimits& limits,
                const std::function<bool(std::string_view)>& consume, const std::function<double()>& now) {
   std::vector<char> chunk(65536);
@@ -17,10 +24,7 @@ int read_until(platform::PipedProcess& process, const ReplyLimits& limits,
       if (gone) return RC_CONNECT_FAILED;
       // Wait for output rather than sleep blindly.
       process.wait_readable(200);
-      double at = now();
-      if (limits.silence != 0 && at - last_byte > limits.silence) return RC_TIMED_OUT;
-      if (limits.total != 0 && at - start > limits.total) return RC_TIMED_OUT;
-      if (limits.give_up && limits.give_up()) return RC_RESULT_ABORTED_BY_USER;
+      if (int reached = reply_limit_reached(limits, start, last_byte, now())) return reached;
       if (process.exited()) gone = true;
       continue;
     }

@@ -17,6 +17,12 @@ struct ReplyLimits {
   std::function<bool()> give_up;
 };
 
+// What limits say of a reply begun at start whose last byte came at
+// last_byte, at the time now: 0 (go on), RC_TIMED_OUT (more silence than
+// limits.silence, or more time than limits.total) or
+// RC_RESULT_ABORTED_BY_USER (limits.give_up says so).
+int reply_limit_reached(const ReplyLimits& limits, double start, double last_byte, double now);
+
 // Reads the process's output, handing each piece to consume as it arrives,
 // until consume says the reply is complete. While nothing is waiting it
 // waits up to 200 ms at a time for output or the end of the process. More
