@@ -32,14 +32,12 @@ bool ended_by_engine(JOB& job, bool& outage) {
   const EngineDialect& dialect = job.engine->dialect();
   EngineCommand query;
   if (!dialect.out_of_memory_query(job.job_container, query)) return false;
-  std::vector<std::string> lines;
-  int exit_status = 0;
-  int result = run_engine(job, query, lines, job.verbose() >= 2, exit_status);
+  EngineReply reply = call_engine(job, query, job.verbose() >= 2);
   // Given up for a client's request: the request is carried out, and a quit
   // leaves the exited container for the next run to judge.
-  if (result == RC_RESULT_ABORTED_BY_USER) check_exit_request(job);
-  if (result != 0 || exit_status != 0) return false;
-  return dialect.read_out_of_memory(lines) == EngineDialect::Answer::no;
+  if (reply.outcome == EngineReply::Outcome::given_up) check_exit_request(job);
+  if (reply.result != 0 || reply.exit_status != 0) return false;
+  return dialect.read_out_of_memory(reply.lines) == EngineDialect::Answer::no;
 }
 
 }  // namespace

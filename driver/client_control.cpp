@@ -42,7 +42,7 @@ int poll_client_msgs(JOB& job) {
                stderr);
     // A container that ended just before has done its work: it finishes
     // now rather than run again at the next start.
-    if (container_op(job, "pause") != 0) end_if_exited(job);
+    if (!container_op(job, "pause").ok()) end_if_exited(job);
     job.runtime->exit(0);
   }
   if (status.abort_asked) {
@@ -62,7 +62,7 @@ int poll_client_msgs(JOB& job) {
   job.suspended_said = status.is_suspended ? 1 : 0;
   if (status.is_suspended) {
     if (!job.container_running) return 0;
-    if (container_op(job, "pause") == 0) {
+    if (container_op(job, "pause").ok()) {
       job.container_running = false;
     } else {
       end_if_exited(job);
@@ -70,7 +70,7 @@ int poll_client_msgs(JOB& job) {
     return 0;
   }
   if (job.container_running) return 0;
-  if (container_op(job, "unpause") == 0) {
+  if (container_op(job, "unpause").ok()) {
     job.container_running = true;
   } else {
     end_if_exited(job);

@@ -49,11 +49,9 @@ EngineCommand create_command(JOB& job) {
   EngineCommand query;
   if (wanted.cpus > 1.0 && job.engine->dialect().host_cpus_query(query)) {
     // An engine refuses a limit above the CPUs of its own host.
-    std::vector<std::string> lines;
-    int exit_status = 0;
-    int host_cpus = run_engine(job, query, lines, job.verbose() >= 2, exit_status) == 0 && exit_status == 0
-                        ? job.engine->dialect().read_host_cpus(lines)
-                        : 0;
+    EngineReply reply = call_engine(job, query, job.verbose() >= 2);
+    int host_cpus =
+        reply.result == 0 && reply.exit_status == 0 ? job.engine->dialect().read_host_cpus(reply.lines) : 0;
     if (host_cpus > 0 && wanted.cpus > host_cpus) {
       std::fprintf(stderr, "CPU limit %g capped at the engine's %d CPUs\n", wanted.cpus, host_cpus);
       wanted.cpus = host_cpus;
@@ -76,15 +74,15 @@ EngineCommand create_command(JOB& job) {
   return job.engine->dialect().create(wanted);
 }
 
-int create_container(JOB& job) {
+EngineStep create_container(JOB& job) {
   bool exists = false;
-  int result = image_exists(job, exists);
+  EngineStep step = image_exists(job, exists);
   // A command given up for the client's request is no failure: the request
   // is carried out instead.
-  if (result != 0) check_exit_request(job);
-  if (result != 0) {
-    std::fprintf(stderr, "the engine's list of images could not be read (error %d)\n", result);
-    if (job.engine_unreachable) wait_for_engine(job, "image query");
+  if (!step.ok()) check_exit_request(job);
+  if (!step.ok()) {
+    std::fprintf(stderr, "the engine's list of images could not be read (error %d)\n", step.code);
+    if (step.unreachable) wait_for_engine(job, "image query");
     job.runtime->finish(1);
   }
   // Images are never pulled: one named in job.toml that is not here can
@@ -96,27 +94,25 @@ int create_container(JOB& job) {
   }
   if (!exists) {
     if (job.verbose() != 0) std::fputs("building image\n", stderr);
-    result = build_image(job);
-    if (result != 0) check_exit_request(job);
-    if (result != 0) {
+    step = build_image(job);
+    if (!step.ok()) check_exit_request(job);
+    if (!step.ok()) {
       std::fputs("the image could not be built; the engine's output is above\n", stderr);
-      if (job.engine_unreachable) wait_for_engine(job, "image build");
+      if (step.unreachable) wait_for_engine(job, "image build");
       job.runtime->finish(1);
     }
   }
-  std::vector<std::string> lines;
-  int exit_status = 0;
-  result = run_engine(job, create_command(job), lines, job.verbose() >= 1, exit_status);
+  EngineReply reply = call_engine(job, create_command(job), job.verbose() >= 1);
   // Whatever the engine said, a create that ran may have made it.
-  if (result == 0) job.container_absent = false;
-  if (result != 0) check_exit_request(job);
-  if (result != 0) {
-    std::fprintf(stderr, "create command failed: %d\n", result);
-    return result;
+  if (reply.result == 0) job.container_absent = false;
+  if (reply.result != 0) check_exit_request(job);
+  if (reply.result != 0) {
+    std::fprintf(stderr, "create command failed: %d\n", reply.result);
+    return failed_step(reply);
   }
-  if (judge_reply(job.engine->dialect(), result, exit_status, lines) != EngineReply::Outcome::ok) {
-    print_command_output("create", lines);
-    return -1;
+  if (!reply.ok()) {
+    print_command_output("create", reply.lines);
+    return failed_step(reply);
   }
-  return 0;
+  return {};
 }

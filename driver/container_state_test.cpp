@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "lib/result_codes.h"
 #include "test_support.h"
 
 using Lines = std::vector<std::string>;
@@ -42,7 +43,7 @@ TEST_F(ContainerStateTest, WslcStateFromJson) {
     runner.reply("ps", c.reply);
     CONTAINER_STATE state = CONTAINER_RUNNING;
     StderrCapture log;
-    EXPECT_EQ(get_container_state(job, state), c.result);
+    EXPECT_EQ(get_container_state(job, state).code, c.result);
     EXPECT_EQ(state, c.state);
     EXPECT_EQ(log.text(), c.log);
   }
@@ -53,12 +54,12 @@ TEST_F(ContainerStateTest, WslcUnparsableJsonAndFailedCommand) {
   runner.reply("ps", {"not json\n"});
   CONTAINER_STATE state;
   StderrCapture log;
-  EXPECT_EQ(get_container_state(job, state), -1);
+  EXPECT_EQ(get_container_state(job, state).code, -1);
   EXPECT_EQ(log.text().rfind("failed to parse ps output not json\n: [json.exception.parse_error", 0), 0u);
 
   runner.reply("ps", {}, -1);
   StderrCapture log2;
-  EXPECT_EQ(get_container_state(job, state), -1);
+  EXPECT_EQ(get_container_state(job, state).code, -1);
   EXPECT_EQ(log2.text(), "ps command failed\n");
 }
 
@@ -87,7 +88,7 @@ TEST_F(ContainerStateTest, EngineStateFromNamesAndStatus) {
     podman.reply("ps", c.reply);
     CONTAINER_STATE state;
     StderrCapture log;
-    EXPECT_EQ(get_container_state(job, state), 0);
+    EXPECT_EQ(get_container_state(job, state).code, 0);
     EXPECT_EQ(state, c.state);
     EXPECT_EQ(log.text(), c.log);
   }
@@ -97,7 +98,44 @@ TEST_F(ContainerStateTest, EngineStateFromNamesAndStatus) {
 
   podman.reply("ps", {}, -107);
   CONTAINER_STATE state;
-  EXPECT_EQ(get_container_state(job, state), -107);
+  EXPECT_EQ(get_container_state(job, state).code, -107);
+}
+
+// A failed query tells the job whether to wait for the engine or to give up
+// on the container: the answer travels with the step, not beside it.
+TEST_F(ContainerStateTest, FailedQuerySaysWhetherAnEngineAnswered) {
+  FakeRunner podman(ENGINE_PODMAN);
+  job.engine = &podman;
+  struct {
+    const char* name;
+    Lines reply;
+    int result;
+    int exit_status;
+    int code;
+    bool unreachable;
+  } cases[] = {
+      {"the shell ended", {}, RC_CONNECT_FAILED, -1, RC_CONNECT_FAILED, true},
+      {"silence past the limit", {}, RC_TIMED_OUT, -1, RC_TIMED_OUT, true},
+      {"the service is down", {"Error: unable to connect to Podman socket\n"}, 0, 125, -1, true},
+      {"the engine refused", {"Error: something else\n"}, 0, 125, -1, false},
+      {"the program could not run", {}, -1, -1, -1, false},
+  };
+  for (const auto& c : cases) {
+    podman.reply("ps", c.reply, c.result, c.exit_status);
+    podman.reply("ps", c.reply, c.result, c.exit_status);
+    CONTAINER_STATE state;
+    StderrCapture log;
+    EngineStep step = get_container_state(job, state);
+    EXPECT_EQ(step.code, c.code) << c.name;
+    EXPECT_EQ(step.unreachable, c.unreachable) << c.name;
+    bool unreachable = !c.unreachable;
+    EXPECT_EQ(poll_container(job, &unreachable), POLL_FAILED) << c.name;
+    EXPECT_EQ(unreachable, c.unreachable) << c.name;
+  }
+  podman.reply("ps", {"corvo__proj__res_1|Up\n"});
+  bool unreachable = true;
+  EXPECT_EQ(poll_container(job, &unreachable), POLL_RUNNING);
+  EXPECT_FALSE(unreachable);
 }
 
 TEST_F(ContainerStateTest, WslcPoll) {

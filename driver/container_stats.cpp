@@ -21,10 +21,9 @@ int get_container_stats(JOB& job, CONTAINER_STATS& stats) {
   // caller measured the running time, however long the query then takes.
   double counted = -1;
   if (!job.engine->read_cpu_counter(job.job_container, counted)) counted = -1;
-  std::vector<std::string> lines;
-  int exit_status = 0;
-  if (run_engine(job, dialect.stats_query(job.job_container), lines, job.verbose() >= 2, exit_status) != 0 ||
-      exit_status != 0) {
+  EngineReply reply = call_engine(job, dialect.stats_query(job.job_container), job.verbose() >= 2);
+  const std::vector<std::string>& lines = reply.lines;
+  if (reply.result != 0 || reply.exit_status != 0) {
     say_once(job, "stats command failed\n");
     return -1;
   }

@@ -1,19 +1,29 @@
 #include "driver/engine_call.h"
 
 #include <cstdio>
+#include <utility>
 
-#include "engine/engine_reply.h"
 #include "lib/result_codes.h"
 
-int run_engine(JOB& job, const EngineCommand& command, std::vector<std::string>& lines, bool show, int& exit_status) {
+EngineReply call_engine(JOB& job, const EngineCommand& command, bool show) {
+  std::vector<std::string> lines;
+  int exit_status = 0;
   int result = job.engine->run_engine_command(command, lines, show, exit_status);
-  note_reachability(job, result, exit_status, lines);
-  return result;
+  return judged_reply(job, result, exit_status, std::move(lines));
 }
 
-void note_reachability(JOB& job, int result, int exit_status, const std::vector<std::string>& lines) {
-  job.engine_unreachable =
-      judge_reply(job.engine->dialect(), result, exit_status, lines) == EngineReply::Outcome::unreachable;
+EngineReply judged_reply(JOB& job, int result, int exit_status, std::vector<std::string> lines,
+                         bool error_line_refuses) {
+  EngineReply reply;
+  reply.outcome = judge_reply(job.engine->dialect(), result, exit_status, lines, error_line_refuses);
+  reply.result = result;
+  reply.exit_status = exit_status;
+  reply.lines = std::move(lines);
+  return reply;
+}
+
+EngineStep failed_step(const EngineReply& reply) {
+  return {reply.result != 0 ? reply.result : -1, reply.outcome == EngineReply::Outcome::unreachable};
 }
 
 void print_command_output(const char* name, const std::vector<std::string>& lines) {
@@ -21,22 +31,16 @@ void print_command_output(const char* name, const std::vector<std::string>& line
   for (const auto& line : lines) std::fprintf(stderr, "   %s", line.c_str());
 }
 
-int container_op(JOB& job, const char* op) {
-  std::vector<std::string> lines;
-  EngineCommand command = job.engine->dialect().container_op(op, job.job_container);
-  int exit_status = 0;
-  int result = run_engine(job, command, lines, job.verbose() >= 1, exit_status);
-  EngineReply::Outcome outcome = judge_reply(job.engine->dialect(), result, exit_status, lines);
-  if (outcome == EngineReply::Outcome::ok) return 0;
-  if (outcome == EngineReply::Outcome::given_up) {
+EngineStep container_op(JOB& job, const char* op) {
+  EngineReply reply = call_engine(job, job.engine->dialect().container_op(op, job.job_container), job.verbose() >= 1);
+  if (reply.ok()) return {};
+  if (reply.outcome == EngineReply::Outcome::given_up) {
     std::fprintf(stderr, "%s command given up for the client's request\n", op);
-    return result;
+  } else if (reply.result != 0) {
+    std::fprintf(stderr, "%s command failed: %d\n", op, reply.result);
+  } else {
+    // The program ran and refused, or said that the engine can't be reached.
+    print_command_output(op, reply.lines);
   }
-  if (result != 0) {
-    std::fprintf(stderr, "%s command failed: %d\n", op, result);
-    return result;
-  }
-  // The program ran and refused, or said that the engine can't be reached.
-  print_command_output(op, lines);
-  return -1;
+  return failed_step(reply);
 }

@@ -13,19 +13,17 @@
 #include "lib/result_codes.h"
 #include "lib/system_info.h"
 
-int image_exists(JOB& job, bool& exists) {
-  std::vector<std::string> lines;
+EngineStep image_exists(JOB& job, bool& exists) {
   const EngineDialect& dialect = job.engine->dialect();
-  int exit_status = 0;
-  int result = run_engine(job, dialect.images(), lines, job.verbose() >= 1, exit_status);
-  if (result != 0) return result;
+  EngineReply reply = call_engine(job, dialect.images(), job.verbose() >= 1);
+  if (reply.result != 0) return failed_step(reply);
   // An engine that could not list its images says nothing about ours.
-  if (exit_status != 0) {
-    print_command_output("images", lines);
-    return -1;
+  if (reply.exit_status != 0) {
+    print_command_output("images", reply.lines);
+    return failed_step(reply);
   }
-  exists = dialect.image_listed(lines, job.job_image);
-  return 0;
+  exists = dialect.image_listed(reply.lines, job.job_image);
+  return {};
 }
 
 namespace {
@@ -38,10 +36,9 @@ std::vector<std::string> listed_ids(JOB& job, bool (EngineDialect::*query)(Engin
   const EngineDialect& dialect = job.engine->dialect();
   EngineCommand command;
   if (!(dialect.*query)(command)) return {};
-  std::vector<std::string> lines;
-  int exit_status = 0;
-  if (run_engine(job, command, lines, job.verbose() >= 2, exit_status) != 0 || exit_status != 0) return {};
-  return (dialect.*reader)(lines);
+  EngineReply reply = call_engine(job, command, job.verbose() >= 2);
+  if (reply.result != 0 || reply.exit_status != 0) return {};
+  return (dialect.*reader)(reply.lines);
 }
 
 // The builder's working containers that a build stopped midway leaves
@@ -79,7 +76,7 @@ constexpr std::size_t kBuildOutputTail = 64 * 1024;
 
 }  // namespace
 
-int build_image(JOB& job) {
+EngineStep build_image(JOB& job) {
   const EngineDialect& dialect = job.engine->dialect();
   EngineCommand command =
       dialect.build({job.job_image, job.recipe_file, job.config.build_arg_words});
@@ -106,7 +103,7 @@ int build_image(JOB& job) {
     // application share cached layers.
     if (!take_build_lock(job)) {
       std::fputs("couldn't acquire build mutex\n", stderr);
-      return -1;
+      return {-1};
     }
     // What a build stopped midway left (quayside killed outright) goes;
     // what is untagged now is not this build's, should it be stopped.
@@ -128,8 +125,8 @@ int build_image(JOB& job) {
         },
         show, exit_status);
     output.finish();
-    std::vector<std::string> lines = output.lines();
-    note_reachability(job, result, exit_status, lines);
+    EngineReply reply = judged_reply(job, result, exit_status, output.lines(), false);
+    const std::vector<std::string>& lines = reply.lines;
     // A build given up for the client's request ends as the request says.
     if (result == RC_RESULT_ABORTED_BY_USER) check_exit_request(job);
     job.building = false;
@@ -137,11 +134,12 @@ int build_image(JOB& job) {
     // A build is judged by the engine's exit status: output that merely
     // mentions an error or an unreachable line of code is no failure.
     bool failed = result != 0 || exit_status != 0;
+    EngineStep failure{-1, reply.outcome == EngineReply::Outcome::unreachable};
     if (failed && job.engine->dialect().says_network_lost(lines)) {
       if (job.verbose() >= 1) std::fputs("build cmd output indicates disconnection\n", stderr);
       if (test_server_reachable()) {
         if (job.verbose() >= 1) std::fputs("... but test server is reachable; quitting\n", stderr);
-        return -1;
+        return failure;
       }
       if (job.verbose() >= 1) std::fputs("test server is unreachable; sleeping\n", stderr);
       unreachable = true;
@@ -150,15 +148,15 @@ int build_image(JOB& job) {
     }
     if (result != 0) {
       std::fprintf(stderr, "build command failed: %d\n", result);
-      return -1;
+      return failure;
     }
     if (exit_status != 0) {
       print_command_output("build", lines);
-      return -1;
+      return failure;
     }
     if (job.verbose() >= 1) std::fputs("build succeeded\n", stderr);
     job.runtime->set_network_wanted(false);
     job.runtime->send_progress_zero();
-    return 0;
+    return {};
   }
 }

@@ -3,14 +3,16 @@
 // retrying while connectivity is lost. Main thread only.
 #pragma once
 
+#include "driver/engine_call.h"
 #include "driver/job.h"
 
-// Sets exists and returns 0, or the engine command's failure.
-int image_exists(JOB& job, bool& exists);
+// Sets exists; the step's code is 0, or the engine command's failure.
+EngineStep image_exists(JOB& job, bool& exists);
 
-// Returns 0 when the image was built and -1 when the build failed for good.
-// Ends the process (exit code 0) when the client asks the job to stop.
-int build_image(JOB& job);
+// The step's code is 0 when the image was built and -1 when the build failed
+// for good. Ends the process (exit code 0) when the client asks the job to
+// stop.
+EngineStep build_image(JOB& job);
 
 // What a build stopped midway leaves: the builder's working containers, and
 // with remove_images the untagged images made since the build began.

@@ -107,11 +107,11 @@ TEST_F(CreateTest, CreateResults) {
   runner.reply("images", {"corvo__proj__wu latest\n"});
   runner.reply("create", {"Error: the name is in use\n"});
   StderrCapture log;
-  EXPECT_EQ(create_container(job), -1);
+  EXPECT_EQ(create_container(job).code, -1);
   EXPECT_EQ(log.text(), "Output from 'create' command:\n   Error: the name is in use\n");
   runner.reply("images", {"corvo__proj__wu latest\n"});
   runner.reply("create", {}, -182);
   StderrCapture log2;
-  EXPECT_EQ(create_container(job), -182);
+  EXPECT_EQ(create_container(job).code, -182);
   EXPECT_EQ(log2.text(), "create command failed: -182\n");
 }

@@ -31,7 +31,7 @@ class ImageTest : public JobTest {
   }
   int build(std::string& log) {
     StderrCapture capture;
-    int result = build_image(job);
+    int result = build_image(job).code;
     log = capture.text();
     return result;
   }
@@ -53,12 +53,12 @@ TEST_F(ImageTest, ImageExistsWhenListedWithItsTag) {
   for (const auto& c : cases) {
     runner.reply("images", c.reply);
     bool exists = !c.exists;
-    EXPECT_EQ(image_exists(job, exists), 0);
+    EXPECT_EQ(image_exists(job, exists).code, 0);
     EXPECT_EQ(exists, c.exists) << (c.reply.empty() ? "" : c.reply.back());
   }
   runner.reply("images", {}, -107);
   bool exists = false;
-  EXPECT_EQ(image_exists(job, exists), -107);
+  EXPECT_EQ(image_exists(job, exists).code, -107);
 }
 
 TEST_F(ImageTest, BuildCommandPerEngine) {

@@ -50,7 +50,6 @@ struct JOB {
   bool log_followed = false;           // the client's suspension as last logged; -1: not yet
   bool container_absent = false;     // the engine said there is no container, and none was made since
   bool engine_outage_seen = false;   // an engine command failed since the container started
-  bool engine_unreachable = false;  // the last failed command found no engine to answer
   bool container_running = false;
   int container_exit_status = 0;
 

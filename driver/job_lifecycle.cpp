@@ -37,9 +37,9 @@ namespace {
 // A paused container is unpaused; failing that it is killed and started
 // afresh. Returns whether it still needs a start.
 bool recover_paused(JOB& job) {
-  if (container_op(job, "unpause") == 0) return false;
+  if (container_op(job, "unpause").ok()) return false;
   std::fputs("unpause failed; killing\n", stderr);
-  if (container_op(job, "kill") == 0) return true;
+  if (container_op(job, "kill").ok()) return true;
   std::fputs("kill also failed - quitting\n", stderr);
   fail_job(job);
 }
@@ -109,14 +109,14 @@ void start_container(JOB& job) {
   // An engine that fails for a while is waited for; the client is heard
   // meanwhile.
   double first_failure = job.clock->now();
-  int result = 0;
+  EngineStep step;
   bool failure_said = false;
-  while ((result = get_container_state(job, state)) != 0) {
-    if (!failure_said) std::fprintf(stderr, "get_container_state() failed: %d\n", result);
+  while (!(step = get_container_state(job, state)).ok()) {
+    if (!failure_said) std::fprintf(stderr, "get_container_state() failed: %d\n", step.code);
     failure_said = true;
     check_exit_request(job);
     if (job.clock->now() - first_failure >= kEngineRetrySeconds) {
-      if (job.engine_unreachable) wait_for_engine(job, "container state query");
+      if (step.unreachable) wait_for_engine(job, "container state query");
       std::fprintf(stderr, "the engine did not tell the container's state for %.0f s; the job ends\n",
                    job.clock->now() - first_failure);
       job.runtime->finish(1);
@@ -129,11 +129,12 @@ void start_container(JOB& job) {
     case CONTAINER_ABSENT:
       job.container_absent = true;
       if (job.verbose() != 0) std::fprintf(stderr, "creating container %s\n", job.job_container.c_str());
-      result = create_container(job);
-      if (result != 0) {
+      step = create_container(job);
+      if (!step.ok()) {
         check_exit_request(job);
-        std::fprintf(stderr, "the container could not be created (error %d); the engine's output is above\n", result);
-        if (job.engine_unreachable) wait_for_engine(job, "container creation");
+        std::fprintf(stderr, "the container could not be created (error %d); the engine's output is above\n",
+                     step.code);
+        if (step.unreachable) wait_for_engine(job, "container creation");
         fail_job(job);
       }
       break;
@@ -166,11 +167,11 @@ void start_container(JOB& job) {
   }
   if (!needs_start) return;
   if (job.verbose() != 0) std::fputs("starting container\n", stderr);
-  result = container_op(job, "start");
-  if (result != 0) {
+  step = container_op(job, "start");
+  if (!step.ok()) {
     check_exit_request(job);
-    std::fprintf(stderr, "the container could not be started (error %d); the engine's output is above\n", result);
-    if (job.engine_unreachable) wait_for_engine(job, "container start");
+    std::fprintf(stderr, "the container could not be started (error %d); the engine's output is above\n", step.code);
+    if (step.unreachable) wait_for_engine(job, "container start");
     container_op(job, "kill");
     fail_job(job);
   }
@@ -201,7 +202,8 @@ void run_main_loop(JOB& job) {
     if (now - tick_start >= 1) {
       tick_start = now;
       if (tick >= next_poll) {
-        switch (poll_container(job)) {
+        bool unreachable = false;
+        switch (poll_container(job, &unreachable)) {
           case POLL_EXITED:
             end_exited_container(job);
           case POLL_FAILED:
@@ -210,7 +212,7 @@ void run_main_loop(JOB& job) {
             job.engine_outage_seen = true;
             if (failing_since < 0) failing_since = now;
             if (now - failing_since >= kEngineRetrySeconds) {
-              if (job.engine_unreachable) wait_for_engine(job, "container poll");
+              if (unreachable) wait_for_engine(job, "container poll");
               container_op(job, "kill");
               fail_job(job);
             }
