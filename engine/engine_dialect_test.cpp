@@ -105,3 +105,74 @@ TEST(EngineDialect, EachEnginesPollReplyIsReadByItsOwnForm) {
     }
   }
 }
+
+TEST(EngineDialect, EachEnginesStateReplyIsReadByItsOwnForm) {
+  const std::string name = "corvo__proj__res_1";
+  struct {
+    const char* case_name;
+    int engine;
+    Lines reply;
+    int result;
+    CONTAINER_STATE state;
+  } cases[] = {
+      {"Podman, nothing listed", ENGINE_PODMAN, {}, 0, CONTAINER_ABSENT},
+      {"Docker, paused", ENGINE_DOCKER, {name + "|Up 2 minutes (Paused)\n"}, 0, CONTAINER_PAUSED},
+      {"Podman, created", ENGINE_PODMAN, {name + "|Created\n"}, 0, CONTAINER_CREATED},
+      {"Docker, a longer name only", ENGINE_DOCKER, {name + "0|Up\n"}, 0, CONTAINER_ABSENT},
+      {"the tool, running", ENGINE_WSLC, {"{\"State\":\"running\"}\n"}, 0, CONTAINER_RUNNING},
+      {"the tool, no state", ENGINE_WSLC, {"{\"Status\":\"Up\"}\n"}, -1, CONTAINER_ABSENT},
+      {"the tool, not a document", ENGINE_WSLC, {"Up\n"}, -1, CONTAINER_ABSENT},
+  };
+  for (const auto& c : cases) {
+    CONTAINER_STATE state = CONTAINER_OTHER;
+    int result = 0;
+    {
+      StderrCapture quiet;
+      result = engine_dialect(c.engine).read_state(c.reply, name, state);
+    }
+    EXPECT_EQ(result, c.result) << c.case_name;
+    EXPECT_EQ(state, c.state) << c.case_name;
+  }
+}
+
+TEST(EngineDialect, EachEnginesStatsReplyIsReadByItsOwnForm) {
+  struct {
+    const char* case_name;
+    int engine;
+    Lines reply;
+    StatsReading reading;
+    double percent;
+    double bytes;
+    double cpu_seconds;  // -1: not told
+  } cases[] = {
+      {"Docker, binary units", ENGINE_DOCKER, {"12.5% 1.5MiB / 2GiB\n"}, StatsReading::ok, 12.5, 1.5 * 1024 * 1024, -1},
+      {"Podman, with its CPU count", ENGINE_PODMAN, {"99.0% 2kB / 1GB 2500000000\n"}, StatsReading::ok, 99, 2000,
+       2.5},
+      {"Docker ignores a trailing number", ENGINE_DOCKER, {"1% 1B / 1GB 7\n"}, StatsReading::ok, 1, 1, -1},
+      {"Podman, an odd line before the figures", ENGINE_PODMAN, {"--\n", "5% 1MB / 2GB x\n"}, StatsReading::ok, 5,
+       1e6, -1},
+      {"a unit no engine prints", ENGINE_PODMAN, {"5% 1parsecs / 2GB\n"}, StatsReading::no_unit, 5, 0, -1},
+      {"nothing", ENGINE_DOCKER, {}, StatsReading::nothing, 0, 0, -1},
+      {"no figures", ENGINE_DOCKER, {"no such container\n"}, StatsReading::unreadable, 0, 0, -1},
+      {"the tool", ENGINE_WSLC, {"{\"CPUPerc\":\"3.5%\",\"MemUsage\":\"10MiB / 1GiB\"}\n"}, StatsReading::ok, 3.5,
+       10 * 1024 * 1024, -1},
+      {"the tool, no memory", ENGINE_WSLC, {"{\"CPUPerc\":\"3.5%\"}\n"}, StatsReading::no_unit, 3.5, 0, -1},
+      {"the tool, not a document", ENGINE_WSLC, {"3.5%\n"}, StatsReading::bad_document, 0, 0, -1},
+  };
+  for (const auto& c : cases) {
+    double percent = 0, bytes = 0, cpu_seconds = -1;
+    StatsReading reading;
+    {
+      StderrCapture quiet;
+      reading = engine_dialect(c.engine).read_stats(c.reply, percent, bytes, cpu_seconds);
+    }
+    EXPECT_EQ(reading, c.reading) << c.case_name;
+    if (c.reading == StatsReading::ok || c.reading == StatsReading::no_unit) {
+      EXPECT_DOUBLE_EQ(percent, c.percent) << c.case_name;
+    }
+    if (c.reading == StatsReading::ok) {
+      EXPECT_DOUBLE_EQ(bytes, c.bytes) << c.case_name;
+    }
+    EXPECT_DOUBLE_EQ(cpu_seconds, c.cpu_seconds) << c.case_name;
+  }
+}

@@ -92,8 +92,6 @@ class TextReplyDialect : public EngineDialect {
   // Whether "stats" can tell the container's CPU time so far.
   virtual bool cumulative_cpu() const { return false; }
 
- public:
-
  private:
   // Reads the number between "Exited (" and the next ')'. False when there
   // is no ')' or no number before it.
