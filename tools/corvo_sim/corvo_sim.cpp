@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -147,18 +149,23 @@ fs::path make_slot(const SimOptions& o) {
   }
 }
 
-}  // namespace
+// What one run of the job is made of, set up before quayside starts.
+struct SimRun {
+  SimOptions o;
+  fs::path slot;
+  std::string block_name;
+  SHM_AREA* area = nullptr;
+  std::unique_ptr<platform::ChildProcess> child;
+};
 
-int main(int argc, char** argv) {
-  std::vector<std::string> arguments = platform::program_arguments(argc, argv);
-  if (!arguments.empty() && arguments[0] == "-h") {
-    std::fputs(kSimUsage, stdout);
-    return 0;
-  }
-  if (answer_help_or_version(arguments, "corvo-sim", kSimUsage)) return 0;
+// Reads the options, copies the job into a slot, writes the init data and
+// starts quayside there. Returns 0 with run ready, else the exit code after
+// a message.
+int prepare_run(const std::vector<std::string>& arguments, const char* argv0, SimRun& run) {
   std::optional<SimOptions> parsed = read_sim_options(arguments);
   if (!parsed) return 2;
-  SimOptions o = *parsed;
+  SimOptions& o = run.o;
+  o = *parsed;
   const fs::path job_dir = utf8_path(o.job_dir);
   if (!fs::is_directory(job_dir)) {
     std::fprintf(stderr, "corvo-sim: %s is not a directory\n", o.job_dir.c_str());
@@ -168,53 +175,119 @@ int main(int argc, char** argv) {
     o.wu_name = utf8_text(fs::absolute(job_dir).lexically_normal().filename()) + "_" +
                 std::to_string(platform::current_process_id());
   }
-  if (o.quayside.empty()) o.quayside = default_quayside(argv[0]);
-
-  fs::path slot;
+  if (o.quayside.empty()) o.quayside = default_quayside(argv0);
   try {
-    slot = make_slot(o);
-    copy_job(job_dir, slot);
+    run.slot = make_slot(o);
+    copy_job(job_dir, run.slot);
   } catch (const fs::filesystem_error& error) {
     std::fprintf(stderr, "corvo-sim: can't prepare the slot: %s\n", error.what());
     return 2;
   }
   std::string comm_obj_name = "corvo_sim_" + std::to_string(platform::current_process_id());
-  write_init_data(o, slot, comm_obj_name);
-  std::string block_name = "shm_" + comm_obj_name;
-  auto* area = static_cast<SHM_AREA*>(platform::create_named_block(block_name, sizeof(SHM_AREA)));
-  if (area == nullptr) {
-    std::fprintf(stderr, "corvo-sim: can't create the shared block %s\n", block_name.c_str());
+  write_init_data(o, run.slot, comm_obj_name);
+  run.block_name = "shm_" + comm_obj_name;
+  run.area = static_cast<SHM_AREA*>(platform::create_named_block(run.block_name, sizeof(SHM_AREA)));
+  if (run.area == nullptr) {
+    std::fprintf(stderr, "corvo-sim: can't create the shared block %s\n", run.block_name.c_str());
     return 2;
   }
-  std::fprintf(stderr, "corvo-sim: slot %s\n", utf8_text(slot).c_str());
-
+  std::fprintf(stderr, "corvo-sim: slot %s\n", utf8_text(run.slot).c_str());
   std::vector<std::string> command{o.quayside};
   command.insert(command.end(), o.job_args.begin(), o.job_args.end());
-  auto child = platform::ChildProcess::start(command, utf8_text(slot));
-  if (child == nullptr) {
+  run.child = platform::ChildProcess::start(command, utf8_text(run.slot));
+  if (run.child == nullptr) {
     std::fprintf(stderr, "corvo-sim: can't start %s\n", o.quayside.c_str());
-    platform::remove_named_block(block_name);
+    platform::remove_named_block(run.block_name);
     return 2;
   }
-  platform::catch_interrupts();
+  return 0;
+}
 
+// Queues the requests of --control-file's lines written whole since the
+// last look; taken counts the lines already seen.
+void take_file_requests(const SimOptions& o, std::size_t& taken, std::vector<std::string>& pending) {
+  std::ifstream requests(utf8_path(o.control_file));
+  std::string line;
+  for (std::size_t index = 0; std::getline(requests, line); ++index) {
+    if (index < taken || requests.eof()) continue;
+    ++taken;
+    std::string message = request_message(line);
+    if (!message.empty()) {
+      pending.push_back(message);
+    } else if (line.find_first_not_of(" \t\r") != std::string::npos) {
+      std::fprintf(stderr, "\ncorvo-sim: %s:%zu: unknown request \"%s\" (suspend, resume, quit or abort); not sent\n",
+                   o.control_file.c_str(), index + 1, line.c_str());
+    }
+  }
+}
+
+// Sends the first pending request when the channel is free; state becomes
+// what it asks for.
+void send_next_request(const SimRun& run, double elapsed, std::vector<std::string>& pending, std::string& state) {
+  if (pending.empty() || !channel_send(run.area->control_in, pending.front().c_str())) return;
+  std::string sent = pending.front();
+  pending.erase(pending.begin());
+  // Every message queued is "<word/>".
+  std::string word = sent.substr(1, sent.size() - 3);
+  state = word == "suspend" ? "suspended" : word == "resume" ? "running" : word;
+  if (run.o.json) {
+    nlohmann::ordered_json event = {{"time", elapsed}, {"event", "request"}, {"request", word}};
+    std::printf("%s\n", event.dump().c_str());
+    std::fflush(stdout);
+  }
+}
+
+// Takes what quayside sent on its channels: printed as events with --json,
+// else kept in progress for the live line.
+void take_reports(const SimRun& run, double elapsed, Progress& progress) {
+  for (auto [channel, name] :
+       {std::pair{&run.area->status_out, "status_out"}, {&run.area->graphics_out, "graphics_out"}}) {
+    char message[kChannelSize];
+    if (!channel_receive(*channel, message)) continue;
+    nlohmann::ordered_json fields = fields_of(message);
+    if (run.o.json) {
+      nlohmann::ordered_json event = {{"time", elapsed}, {"channel", name}, {"fields", fields}, {"raw", message}};
+      std::printf("%s\n", event.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+      std::fflush(stdout);
+      continue;
+    }
+    if (fields.contains("fraction_done")) progress.fraction = fields["fraction_done"].get<double>();
+    if (fields.contains("current_cpu_time")) progress.cpu = fields["current_cpu_time"].get<double>();
+    if (fields.contains("wss")) progress.wss = fields["wss"].get<double>();
+    progress.want_network = fields.contains("want_network") && fields["want_network"] == 1.0;
+    if (fields.contains("web_graphics_url")) {
+      std::printf("\nweb graphics at %s\n", fields["web_graphics_url"].get<std::string>().c_str());
+    }
+  }
+}
+
+// How the drive of the job ended.
+struct RunEnd {
+  int exit_code = 0;
+  bool timed_out = false;
+  double seconds = 0;
+  Progress progress;
+};
+
+// Plays the client until quayside ends (or is killed at --timeout, or 15 s
+// after an interrupt): requests, heartbeats and the reports read back.
+RunEnd drive(SimRun& run) {
+  const SimOptions& o = run.o;
   double start = now_seconds();
   double next_pulse = start;
   double interrupted_at = 0;
   std::size_t next_control = 0;
-  std::size_t file_requests_taken = 0;  // whole lines of --control-file sent
+  std::size_t file_requests_taken = 0;
   std::vector<std::string> pending_control;
-  Progress progress;
   std::string state = "running";
-  int exit_code = 0;
-  bool timed_out = false;
+  RunEnd end;
   for (;;) {
-    if (child->finished(exit_code)) break;
+    if (run.child->finished(end.exit_code)) break;
     double now = now_seconds();
     double elapsed = now - start;
     if (o.timeout > 0 && elapsed >= o.timeout) {
-      child->kill();
-      timed_out = true;
+      run.child->kill();
+      end.timed_out = true;
       break;
     }
     if (platform::interrupt_requested() && interrupted_at == 0) {
@@ -223,96 +296,77 @@ int main(int argc, char** argv) {
       state = "interrupted";
     }
     if (interrupted_at != 0 && now - interrupted_at > 15) {
-      child->kill();
+      run.child->kill();
       break;
     }
     while (next_control < o.control_at.size() && o.control_at[next_control].first <= elapsed) {
       pending_control.push_back(o.control_at[next_control++].second);
     }
-    if (!o.control_file.empty()) {
-      std::ifstream requests(utf8_path(o.control_file));
-      std::string line;
-      for (std::size_t index = 0; std::getline(requests, line); ++index) {
-        if (index >= file_requests_taken && !requests.eof()) {
-          ++file_requests_taken;
-          std::string message = request_message(line);
-          if (!message.empty()) {
-            pending_control.push_back(message);
-          } else if (line.find_first_not_of(" \t\r") != std::string::npos) {
-            std::fprintf(stderr, "\ncorvo-sim: %s:%zu: unknown request \"%s\" (suspend, resume, quit or abort); not sent\n",
-                         o.control_file.c_str(), index + 1, line.c_str());
-          }
-        }
-      }
-    }
-    if (!pending_control.empty() && channel_send(area->control_in, pending_control.front().c_str())) {
-      std::string sent = pending_control.front();
-      pending_control.erase(pending_control.begin());
-      // Every message queued is "<word/>".
-      std::string word = sent.substr(1, sent.size() - 3);
-      state = word == "suspend" ? "suspended" : word == "resume" ? "running" : word;
-      if (o.json) {
-        nlohmann::ordered_json event = {{"time", elapsed}, {"event", "request"}, {"request", word}};
-        std::printf("%s\n", event.dump().c_str());
-        std::fflush(stdout);
-      }
-    }
+    if (!o.control_file.empty()) take_file_requests(o, file_requests_taken, pending_control);
+    send_next_request(run, elapsed, pending_control, state);
     if (now >= next_pulse) {
       std::string pulse = o.heartbeat ? "<heartbeat/>" : "";
       if (o.network_suspended) pulse += "<network_suspended/>";
-      if (!pulse.empty()) channel_send(area->pulse_in, pulse.c_str());
+      if (!pulse.empty()) channel_send(run.area->pulse_in, pulse.c_str());
       next_pulse += 1;
     }
-    for (auto [channel, name] : {std::pair{&area->status_out, "status_out"}, {&area->graphics_out, "graphics_out"}}) {
-      char message[kChannelSize];
-      if (!channel_receive(*channel, message)) continue;
-      nlohmann::ordered_json fields = fields_of(message);
-      if (o.json) {
-        nlohmann::ordered_json event = {{"time", elapsed}, {"channel", name}, {"fields", fields}, {"raw", message}};
-        std::printf("%s\n", event.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
-        std::fflush(stdout);
-        continue;
-      }
-      if (fields.contains("fraction_done")) progress.fraction = fields["fraction_done"].get<double>();
-      if (fields.contains("current_cpu_time")) progress.cpu = fields["current_cpu_time"].get<double>();
-      if (fields.contains("wss")) progress.wss = fields["wss"].get<double>();
-      progress.want_network = fields.contains("want_network") && fields["want_network"] == 1.0;
-      if (fields.contains("web_graphics_url")) {
-        std::printf("\nweb graphics at %s\n", fields["web_graphics_url"].get<std::string>().c_str());
-      }
-    }
-    if (!o.json) show_live_line(progress, state);
+    take_reports(run, elapsed, end.progress);
+    if (!o.json) show_live_line(end.progress, state);
     // Requests reach the block within 20 ms, as a client's would.
     pause_seconds(0.02);
   }
-  platform::remove_named_block(block_name);
+  end.seconds = now_seconds() - start;
+  return end;
+}
 
+// Says how the job ended: the files quayside left in the slot, its exit and,
+// when asked, its log. Returns corvo-sim's own exit code.
+int report_end(const SimRun& run, const RunEnd& end) {
+  const SimOptions& o = run.o;
+  const fs::path& slot = run.slot;
   std::string finish = read_text(slot / "corvo_finish_called");
   std::string temporary_exit = read_text(slot / "corvo_temporary_exit");
   if (o.json) {
-    nlohmann::ordered_json end = {{"time", now_seconds() - start}, {"event", timed_out ? "timeout" : "exit"},
-                                  {"exit_code", exit_code}};
-    if (fs::exists(slot / "corvo_finish_called")) end["corvo_finish_called"] = finish;
-    if (fs::exists(slot / "corvo_temporary_exit")) end["corvo_temporary_exit"] = temporary_exit;
-    std::printf("%s\n", end.dump().c_str());
+    nlohmann::ordered_json event = {{"time", end.seconds}, {"event", end.timed_out ? "timeout" : "exit"},
+                                    {"exit_code", end.exit_code}};
+    if (fs::exists(slot / "corvo_finish_called")) event["corvo_finish_called"] = finish;
+    if (fs::exists(slot / "corvo_temporary_exit")) event["corvo_temporary_exit"] = temporary_exit;
+    std::printf("%s\n", event.dump().c_str());
   } else {
     // The last figures stay on the live line, with how the job ended.
-    std::string how = timed_out ? "timed out"
+    std::string how = end.timed_out ? "timed out"
                       : fs::exists(slot / "corvo_finish_called")  ? "finished " + trimmed(finish)
                       : fs::exists(slot / "corvo_temporary_exit") ? "temporary exit"
-                                                                  : "ended, exit " + std::to_string(exit_code);
-    show_live_line(progress, how);
+                                                                  : "ended, exit " + std::to_string(end.exit_code);
+    show_live_line(end.progress, how);
     std::printf("\n");
   }
-  if (timed_out) {
+  if (end.timed_out) {
     std::fprintf(stderr, "corvo-sim: quayside killed after %g seconds\n", o.timeout);
   } else {
-    std::fprintf(stderr, "corvo-sim: quayside exited with status %d\n", exit_code);
+    std::fprintf(stderr, "corvo-sim: quayside exited with status %d\n", end.exit_code);
   }
   if (fs::exists(slot / "corvo_finish_called")) std::fprintf(stderr, "corvo_finish_called: %s", finish.c_str());
   if (fs::exists(slot / "corvo_temporary_exit")) {
     std::fprintf(stderr, "corvo_temporary_exit: %s", temporary_exit.c_str());
   }
   if (o.show_log) std::fprintf(stderr, "--- stderr.txt\n%s--- end\n", read_text(slot / "stderr.txt").c_str());
-  return timed_out ? 124 : exit_code;
+  return end.timed_out ? 124 : end.exit_code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> arguments = platform::program_arguments(argc, argv);
+  if (!arguments.empty() && arguments[0] == "-h") {
+    std::fputs(kSimUsage, stdout);
+    return 0;
+  }
+  if (answer_help_or_version(arguments, "corvo-sim", kSimUsage)) return 0;
+  SimRun run;
+  if (int code = prepare_run(arguments, argv[0], run); code != 0) return code;
+  platform::catch_interrupts();
+  RunEnd end = drive(run);
+  platform::remove_named_block(run.block_name);
+  return report_end(run, end);
 }
