@@ -17,7 +17,7 @@
 #include "platform/shell_capture.h"
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using BenchClock = std::chrono::steady_clock;
 
 namespace {
 
@@ -29,9 +29,9 @@ struct Figures {
 Figures measure(int count, const std::function<void()>& command) {
   std::vector<double> times;
   for (int i = 0; i < count; ++i) {
-    auto start = Clock::now();
+    auto start = BenchClock::now();
     command();
-    times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    times.push_back(std::chrono::duration<double, std::milli>(BenchClock::now() - start).count());
   }
   std::sort(times.begin(), times.end());
   return {times[times.size() / 2], times[std::min(times.size() - 1, times.size() * 99 / 100)]};

@@ -115,7 +115,6 @@ set(CORE_SOURCES
   lib/init_data.cpp
   lib/proxy_settings.cpp
   lib/result_codes.cpp
-  lib/steady_clock.cpp
   lib/system_info.cpp
   lib/text_source.cpp
   lib/text_util.cpp
@@ -172,6 +171,7 @@ set(UNIT_TEST_SOURCES
   driver/progress_posix_test.cpp
   driver/progress_test.cpp
   driver/shell_words_test.cpp
+  engine/direct_transport_posix_test.cpp
   engine/docker_api_test.cpp
   engine/engine_command_test.cpp
   engine/engine_dialect_test.cpp

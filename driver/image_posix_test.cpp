@@ -124,6 +124,7 @@ TEST_F(ImageTest, LostConnectivityWaitsAndRetries) {
     FakeClock* inner;
     int pauses = 0;
     double now() override { return inner->now(); }
+    double steady() override { return inner->steady(); }
     void pause(double seconds) override {
       inner->pause(seconds);
       if (++pauses == 2) test->set_ping(true);
@@ -151,6 +152,7 @@ TEST_F(ImageTest, BuildWaitsForTheHeartbeatAndASuspendedNetwork) {
     FakeRuntime* runtime;
     FakeClock* inner;
     double now() override { return inner->now(); }
+    double steady() override { return inner->steady(); }
     void pause(double seconds) override {
       inner->pause(seconds);
       runtime->heartbeat = true;

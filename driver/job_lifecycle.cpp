@@ -241,6 +241,7 @@ int run_quayside(const std::vector<std::string>& arguments) {
   static DOCKER_CONN connection;
   job.runtime = &corvo_runtime();
   job.clock = &system_clock();
+  connection.clock = job.clock;  // one clock for the driver's waits and the commands' limits
   job.engine = &connection;
   job.config.verbose = 1;
   // Before anything is written or started.

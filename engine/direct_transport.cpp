@@ -6,7 +6,6 @@
 
 #include "lib/clock.h"
 #include "lib/result_codes.h"
-#include "lib/steady_clock.h"
 #include "lib/system_info.h"
 #include "platform/files.h"
 #include "platform/program_run.h"
@@ -20,15 +19,15 @@ int DirectTransport::run(const char* name, const EngineCommand& command, const R
   for (auto& word : command.arguments([](const std::string& below) { return platform::full_path("." + below); }))
     argv.push_back(std::move(word));
   std::string path = platform::find_on_path(name);
-  double start = steady_seconds();
+  double start = clock_.steady();
   double last_byte = start;
   int given_up = 0;
   auto counting_sink = [&](std::string_view bytes) {
-    last_byte = steady_seconds();
+    last_byte = clock_.steady();
     sink(bytes);
   };
   auto stop = [&] {
-    given_up = reply_limit_reached(limits, start, last_byte, steady_seconds());
+    given_up = reply_limit_reached(limits, start, last_byte, clock_.steady());
     return given_up != 0;
   };
   if (path.empty()) {
@@ -47,7 +46,7 @@ int DirectTransport::run(const char* name, const EngineCommand& command, const R
     // A tool that can't be started is an engine out of reach, as a shell
     // that can't be started is: the job waits for it.
     if (attempt == kStartAttempts || stop()) return RC_CONNECT_FAILED;
-    pause_seconds(0.25 * attempt);
+    clock_.pause(0.25 * attempt);
   }
   if (given_up != 0) {
     std::fprintf(stderr, "command given up: %s\n",

@@ -3,9 +3,12 @@
 #pragma once
 
 #include "engine/engine_transport.h"
+#include "lib/clock.h"
 
 class DirectTransport final : public EngineTransport {
  public:
+  explicit DirectTransport(Clock& clock = system_clock()) : clock_(clock) {}
+
   // Starts the program found on PATH (never in the current directory) with
   // the command's words, its standard error joined to its output; the
   // slot's part of a word is the slot's full path. A program not found
@@ -18,4 +21,7 @@ class DirectTransport final : public EngineTransport {
   int run(const char* program, const EngineCommand& command, const ReplyLimits& limits, const OutputSink& sink,
           int& exit_status) override;
   bool keeps_output_of_failures() const override { return true; }
+
+ private:
+  Clock& clock_;  // the limits' time, and the pauses between start attempts
 };

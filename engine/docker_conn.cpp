@@ -17,7 +17,7 @@ int DOCKER_CONN::init(const WSL_DISTRO_DESC& distro) {
     std::fprintf(stderr, "DOCKER_CONN::init(): bad docker type %d\n", distro.docker_type);
     return -1;
   }
-  auto shell = std::make_unique<ShellTransport>(engine, distro);
+  auto shell = std::make_unique<ShellTransport>(engine, distro, *clock);
   int result = shell->start();
   transport_ = std::move(shell);
   return result;
@@ -25,7 +25,7 @@ int DOCKER_CONN::init(const WSL_DISTRO_DESC& distro) {
 
 int DOCKER_CONN::init_wslc() {
   engine = ENGINE_WSLC;
-  transport_ = std::make_unique<DirectTransport>();
+  transport_ = std::make_unique<DirectTransport>(*clock);
   return 0;
 }
 

@@ -10,11 +10,13 @@
 #include "engine/engine_runner.h"
 #include "engine/engine_transport.h"
 #include "engine/engine_type.h"
+#include "lib/clock.h"
 #include "lib/wsl_distro.h"
 
 struct DOCKER_CONN final : EngineRunner {
   ENGINE_TYPE engine = ENGINE_UNKNOWN;
   double reply_limit = 600;       // seconds of silence before a reply is given up
+  Clock* clock = &system_clock(); // the time every command's limits are kept on; set before set-up
 
   // Sets up the engine the distro carries, through a long-lived shell:
   // Docker through the launch entry point, Podman through "wsl -d".

@@ -13,9 +13,9 @@ int reply_limit_reached(const ReplyLimits& limits, double start, double last_byt
 }
 
 int read_until(platform::PipedProcess& process, const ReplyLimits& limits,
-               const std::function<bool(std::string_view)>& consume, const std::function<double()>& now) {
+               const std::function<bool(std::string_view)>& consume, Clock& clock) {
   std::vector<char> chunk(65536);
-  double start = now();
+  double start = clock.steady();
   double last_byte = start;
   bool gone = false;
   for (;;) {
@@ -24,13 +24,13 @@ int read_until(platform::PipedProcess& process, const ReplyLimits& limits,
       if (gone) return RC_CONNECT_FAILED;
       // Wait for output rather than sleep blindly.
       process.wait_readable(200);
-      if (int reached = reply_limit_reached(limits, start, last_byte, now())) return reached;
+      if (int reached = reply_limit_reached(limits, start, last_byte, clock.steady())) return reached;
       if (process.exited()) gone = true;
       continue;
     }
     long count = process.read(chunk.data(), std::min(chunk.size(), static_cast<std::size_t>(waiting)));
     if (count < 0) return RC_READ_FAILED;
-    last_byte = now();
+    last_byte = clock.steady();
     if (consume(std::string_view(chunk.data(), static_cast<std::size_t>(count)))) return 0;
   }
 }

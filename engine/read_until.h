@@ -6,7 +6,7 @@
 #include <functional>
 #include <string_view>
 
-#include "lib/steady_clock.h"
+#include "lib/clock.h"
 #include "platform/piped_process.h"
 
 // How long a reply may take.
@@ -29,9 +29,8 @@ int reply_limit_reached(const ReplyLimits& limits, double start, double last_byt
 // silence than limits.silence (any byte starts that count again), or more
 // time than limits.total, give RC_TIMED_OUT; limits.give_up saying so gives
 // RC_RESULT_ABORTED_BY_USER. Returns 0, RC_READ_FAILED, or
-// RC_CONNECT_FAILED once the process has ended and nothing is left. now
-// tells the time in seconds.
+// RC_CONNECT_FAILED once the process has ended and nothing is left. The
+// limits are kept on clock's steady time.
 int read_until(platform::PipedProcess& process, const ReplyLimits& limits,
-               const std::function<bool(std::string_view)>& consume,
-               const std::function<double()>& now = steady_seconds);
+               const std::function<bool(std::string_view)>& consume, Clock& clock = system_clock());
 

@@ -17,7 +17,7 @@ namespace {
 
 // A pipe that hands out scripted chunks, each once the pipe's own clock
 // has reached its time; waits move that clock instead of sleeping.
-class ScriptedPipe final : public platform::PipedProcess {
+class ScriptedPipe final : public platform::PipedProcess, public Clock {
  public:
   struct Chunk {
     double at;
@@ -29,9 +29,10 @@ class ScriptedPipe final : public platform::PipedProcess {
   double clock = 0;
 
   void add(std::string bytes, double at = 0) { chunks.push_back({at, std::move(bytes)}); }
-  std::function<double()> now() {
-    return [this] { return clock; };
-  }
+  // The pipe is its own clock: it moves only while the reader waits.
+  double now() override { return clock; }
+  double steady() override { return clock; }
+  void pause(double seconds) override { clock += seconds; }
 
   bool write_text(const std::string& text) override {
     written += text;
@@ -69,41 +70,41 @@ TEST(ReadFromPipe, MarkerAcrossChunksAndWithinAChunk) {
   split.add("xEO");
   split.add("M\n");
   std::string reply;
-  EXPECT_EQ(read_from_pipe(split, reply, 600, "EOM", split.now()), 0);
+  EXPECT_EQ(read_from_pipe(split, reply, 600, "EOM", split), 0);
   EXPECT_EQ(reply, "xEOM\n");
   EXPECT_TRUE(split.waits.empty());
 
   ScriptedPipe one;
   one.add("x\nEOM\ny\n");
   one.add("later\n");
-  EXPECT_EQ(read_from_pipe(one, reply, 600, "EOM", one.now()), 0);
+  EXPECT_EQ(read_from_pipe(one, reply, 600, "EOM", one), 0);
   EXPECT_EQ(reply, "x\nEOM\ny\n");
   EXPECT_EQ(one.chunks.front().bytes, "later\n");
 
   // Bytes are bytes: a NUL ends nothing.
   ScriptedPipe with_nul;
   with_nul.add(std::string("ab\0cd EOM", 9));
-  EXPECT_EQ(read_from_pipe(with_nul, reply, 600, "EOM", with_nul.now()), 0);
+  EXPECT_EQ(read_from_pipe(with_nul, reply, 600, "EOM", with_nul), 0);
   EXPECT_EQ(reply, std::string("ab\0cd EOM", 9));
 }
 
 TEST(ReadFromPipe, TheLimitCountsSilenceOnly) {
   ScriptedPipe silent;
   std::string reply;
-  EXPECT_EQ(read_from_pipe(silent, reply, 1.0, "EOM", silent.now()), RC_TIMED_OUT);
+  EXPECT_EQ(read_from_pipe(silent, reply, 1.0, "EOM", silent), RC_TIMED_OUT);
   EXPECT_EQ(silent.waits, (std::vector<int>(6, 200)));
 
   // Output every 0.8 s keeps a reply alive well past the limit.
   ScriptedPipe talking;
   for (int i = 1; i <= 5; ++i) talking.add("line\n", 0.8 * i);
   talking.add("EOM", 4.8);
-  EXPECT_EQ(read_from_pipe(talking, reply, 1.0, "EOM", talking.now()), 0);
+  EXPECT_EQ(read_from_pipe(talking, reply, 1.0, "EOM", talking), 0);
   EXPECT_EQ(reply, "line\nline\nline\nline\nline\nEOM");
 
   ScriptedPipe pausing;
   pausing.add("line\n", 0.5);
   pausing.add("EOM", 1.8);
-  EXPECT_EQ(read_from_pipe(pausing, reply, 1.0, "EOM", pausing.now()), RC_TIMED_OUT);
+  EXPECT_EQ(read_from_pipe(pausing, reply, 1.0, "EOM", pausing), RC_TIMED_OUT);
   EXPECT_EQ(reply, "line\n");
 }
 
@@ -112,17 +113,17 @@ TEST(ReadFromPipe, EndOfTheProcessAndFailedReads) {
   ScriptedPipe exits;
   exits.add("last line\n");
   exits.has_exited = true;
-  EXPECT_EQ(read_from_pipe(exits, reply, 0, "never", exits.now()), RC_CONNECT_FAILED);
+  EXPECT_EQ(read_from_pipe(exits, reply, 0, "never", exits), RC_CONNECT_FAILED);
   EXPECT_EQ(reply, "last line\n");
   EXPECT_EQ(exits.waits.size(), 1u);
 
   ScriptedPipe marked;
   marked.add("last line\n");
   marked.has_exited = true;
-  EXPECT_EQ(read_from_pipe(marked, reply, 0, "last line", marked.now()), 0);
+  EXPECT_EQ(read_from_pipe(marked, reply, 0, "last line", marked), 0);
 
   ScriptedPipe broken;
   broken.add("x");
   broken.fail_reads = true;
-  EXPECT_EQ(read_from_pipe(broken, reply, 0, "EOM", broken.now()), RC_READ_FAILED);
+  EXPECT_EQ(read_from_pipe(broken, reply, 0, "EOM", broken), RC_READ_FAILED);
 }

@@ -45,7 +45,7 @@ int ShellTransport::run_line(const std::string& line, const ReplyLimits& limits,
   std::string marker = markers_.next();
   shell.shell->write_text(line + "; echo " + marker + " $?\n");
   int result = read_until(*shell.shell, limits,
-                          [&](std::string_view bytes) { return markers_.take(bytes, sink, exit_status); });
+                          [&](std::string_view bytes) { return markers_.take(bytes, sink, exit_status); }, clock_);
   if (result != 0) {
     std::fprintf(stderr, "read_from_pipe() error: %s\n", result_text(result));
     if (channel_lost(result) || result == RC_RESULT_ABORTED_BY_USER) {

@@ -7,13 +7,15 @@
 #include <string>
 
 #include "engine/engine_transport.h"
+#include "lib/clock.h"
 #include "engine/engine_type.h"
 #include "engine/wsl_cmd.h"
 #include "lib/wsl_distro.h"
 
 class ShellTransport final : public EngineTransport {
  public:
-  ShellTransport(ENGINE_TYPE engine, const WSL_DISTRO_DESC& distro) : engine_(engine), distro_(distro) {}
+  ShellTransport(ENGINE_TYPE engine, const WSL_DISTRO_DESC& distro, Clock& clock = system_clock())
+      : engine_(engine), distro_(distro), clock_(clock) {}
 
   // Starts the shell: Podman's with "wsl -d", Docker's through the launch
   // entry point. Returns 0 or the failure.
@@ -43,6 +45,7 @@ class ShellTransport final : public EngineTransport {
 
   ENGINE_TYPE engine_;
   WSL_DISTRO_DESC distro_;  // the shell's distro, for a restart
+  Clock& clock_;            // the replies' limits are kept on its time
   ReplyMarkers markers_;
   bool program_known_ = false;
   std::string program_;  // the engine's program as the shell names it; empty: not found

@@ -15,6 +15,7 @@ namespace {
 class StillClock final : public Clock {
  public:
   double now() override { return 1000; }
+  double steady() override { return 1000; }
   void pause(double) override {}
 };
 

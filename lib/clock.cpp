@@ -1,5 +1,7 @@
 #include "lib/clock.h"
 
+#include <chrono>
+
 #include "platform/clock.h"
 
 namespace {
@@ -7,6 +9,9 @@ namespace {
 class SystemClock final : public Clock {
  public:
   double now() override { return platform::wall_clock_seconds(); }
+  double steady() override {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+  }
   void pause(double seconds) override { platform::sleep_milliseconds(static_cast<long>(seconds * 1000)); }
 };
 

@@ -109,7 +109,7 @@ std::string StderrCapture::text() {
 }
 
 int read_from_pipe(platform::PipedProcess& process, std::string& reply, double timeout, const char* marker,
-                   const std::function<double()>& now) {
+                   Clock& clock) {
   reply.clear();
   std::string_view wanted = marker != nullptr ? marker : "";
   return read_until(
@@ -123,5 +123,5 @@ int read_from_pipe(platform::PipedProcess& process, std::string& reply, double t
         return marker != nullptr && reply.size() >= wanted.size() &&
                (wanted.empty() || reply.find(wanted, from) != std::string::npos);
       },
-      now);
+      clock);
 }

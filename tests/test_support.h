@@ -19,6 +19,7 @@
 class FakeClock final : public Clock {
  public:
   double now() override { return time; }
+  double steady() override { return time; }
   void pause(double seconds) override {
     pauses.push_back(seconds);
     time += static_cast<long>(seconds * 1000) / 1000.0;
@@ -193,4 +194,4 @@ const std::string& test_binary_path();
 // marker, until the end), with timeout seconds of silence at most. The
 // reply is kept whole, as bytes.
 int read_from_pipe(platform::PipedProcess& process, std::string& reply, double timeout, const char* marker,
-                   const std::function<double()>& now = steady_seconds);
+                   Clock& clock = system_clock());
