@@ -5,6 +5,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
+THREADS_BUILD ?= build-threads
 WIN_BUILD ?= build-windows
 WINDOWS_PACKAGES := cmake ninja-build googletest nlohmann-json3-dev g++-mingw-w64-x86-64-posix wine64 wine
 RELEASE_PACKAGES := cmake ninja-build g++ nlohmann-json3-dev git googletest g++-mingw-w64-x86-64-posix \
@@ -14,7 +15,7 @@ FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 ENGINE ?= podman
 
-.PHONY: all build test test-asan test-tsan test-windows fuzz bench bench-short demo deps engine-deps release release-check clean
+.PHONY: all build test test-asan test-tsan thread-check test-windows fuzz bench bench-short demo deps engine-deps release release-check clean
 
 all: build
 
@@ -46,6 +47,13 @@ test-tsan: deps
 	cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUAYSIDE_TSAN=ON
 	cmake --build $(TSAN_BUILD) -j $(JOBS)
 	cd $(TSAN_BUILD) && ctest --output-on-failure -j $(JOBS) -L unit
+
+# The programs built by clang with its thread-safety analysis: the state of
+# the runtime that one thread or one lock owns is used only there.
+thread-check:
+	@scripts/ensure-packages.sh $(BUILD_PACKAGES) clang
+	CXX=clang++ cmake -S . -B $(THREADS_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUAYSIDE_TESTS=OFF
+	cmake --build $(THREADS_BUILD) -j $(JOBS) --target quayside corvo-sim quayside-inspect
 
 # The Windows programs cross-built with mingw-w64, their tests run under wine.
 test-windows:

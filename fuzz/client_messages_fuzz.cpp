@@ -8,6 +8,7 @@
 
 #include "lib/clock.h"
 #include "runtime/client_runtime.h"
+#include "tests/client_runtime_inside.h"
 #include "runtime/shared_channels.h"
 
 namespace {
@@ -26,26 +27,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static SHM_AREA area;
   // One runtime, as in the program; each input starts it afresh.
   static ClientRuntime* runtime = new ClientRuntime(clock);
-  runtime->status.client_lost = 0;
-  runtime->status.is_suspended = 0;
-  runtime->status.quit_asked = 0;
-  runtime->status.abort_asked = 0;
-  runtime->status.network_suspended = 0;
-  runtime->tick_count = 0;
-  runtime->heartbeat_deadline = 300;
+  ClientRuntimeInside in(*runtime);
+  in.status.client_lost = 0;
+  in.status.is_suspended = 0;
+  in.status.quit_asked = 0;
+  in.status.abort_asked = 0;
+  in.status.network_suspended = 0;
+  in.tick_count = 0;
+  in.heartbeat_deadline = 300;
   std::memset(&area, 0, sizeof area);
-  runtime->shm = &area;
-  runtime->standalone = false;
-  runtime->options.watch_client = 1;
-  runtime->options.obey_control = 1;
-  runtime->options.act_directly = 0;  // the requests are noted, not acted on: the process goes on
+  in.shm = &area;
+  in.standalone = false;
+  in.options.watch_client = 1;
+  in.options.obey_control = 1;
+  in.options.act_directly = 0;  // the requests are noted, not acted on: the process goes on
   std::string text(reinterpret_cast<const char*>(data), size);
   std::size_t half = text.size() / 2;
   std::string pulse = text.substr(0, half).substr(0, kChannelSize - 2);
   std::string control = text.substr(half).substr(0, kChannelSize - 2);
   pulse = pulse.substr(0, std::strlen(pulse.c_str()));
   control = control.substr(0, std::strlen(control.c_str()));
-  runtime->apply_pulse(pulse.c_str());
+  in.apply_pulse(pulse.c_str());
   channel_send(area.control_in, control.c_str());
   for (int i = 0; i < 12; ++i) runtime->timer_tick();
   return 0;

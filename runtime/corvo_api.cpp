@@ -5,23 +5,23 @@
 
 int corvo_startup(const RUNTIME_OPTIONS& options) { return client_runtime().startup(options); }
 
-int corvo_standalone() { return client_runtime().standalone ? 1 : 0; }
+int corvo_standalone() { return client_runtime().is_standalone() ? 1 : 0; }
 
 int corvo_copy_init_data(INIT_DATA& data) {
-  data = client_runtime().init_data;
+  data = client_runtime().job_init_data();
   return 0;
 }
 
 int corvo_load_init_data() { return client_runtime().load_init_data(); }
 
 int corvo_client_status(CLIENT_STATUS& status) {
-  status = client_runtime().status.copy();
+  status = client_runtime().client_status();
   return 0;
 }
 
 void corvo_wait_for_request(double seconds) { client_runtime().wait_for_request(seconds); }
 
-bool corvo_heartbeat_seen() { return client_runtime().heartbeat_seen.load(std::memory_order_relaxed); }
+bool corvo_heartbeat_seen() { return client_runtime().heartbeat_heard(); }
 
 int corvo_send_progress_ext(double cpu_time, double checkpoint_cpu_time, double fraction_done, int other_pid,
                             double, double, double wss) {
@@ -32,7 +32,7 @@ int corvo_send_progress(double cpu_time, double checkpoint_cpu_time, double frac
   return client_runtime().send_progress(cpu_time, checkpoint_cpu_time, fraction_done);
 }
 
-void corvo_set_network_wanted(bool wanted) { client_runtime().want_network = wanted ? 1 : 0; }
+void corvo_set_network_wanted(bool wanted) { client_runtime().set_network_wanted(wanted); }
 
 void corvo_announce_web_graphics(const char* address) { client_runtime().announce_web_graphics(address); }
 

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/threads.h"
+#include "client_runtime_inside.h"
 #include "runtime/client_runtime.h"
 #include "runtime/shared_channels.h"
 
@@ -21,19 +22,19 @@ TEST(DirectAction, ASuspendedThreadGoesOnAfterResume) {
   while (worker_id == 0) std::this_thread::yield();
   SHM_AREA area{};
   ClientRuntime runtime;
-  runtime.shm = &area;
-  runtime.standalone = false;
-  runtime.options.obey_control = 1;
-  runtime.options.act_directly = 1;
-  runtime.main_thread = worker_id;
+  inside(runtime).shm = &area;
+  inside(runtime).standalone = false;
+  inside(runtime).options.obey_control = 1;
+  inside(runtime).options.act_directly = 1;
+  inside(runtime).main_thread = worker_id;
   channel_send(area.control_in, "<suspend/>");
   runtime.timer_tick();
-  EXPECT_EQ(runtime.status.is_suspended.load(), 1);
+  EXPECT_EQ(inside(runtime).status.is_suspended.load(), 1);
   channel_send(area.control_in, "<resume/>");
   runtime.timer_tick();
   long seen = counter;
   while (counter == seen) std::this_thread::yield();
   done = true;
   worker.join();
-  EXPECT_EQ(runtime.status.is_suspended.load(), 0);
+  EXPECT_EQ(inside(runtime).status.is_suspended.load(), 0);
 }

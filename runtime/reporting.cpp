@@ -66,7 +66,7 @@ void ClientRuntime::send_timer_status() {
 
 void ClientRuntime::announce_web_graphics(const char* address) {
   if (standalone) return;
-  std::lock_guard<std::mutex> hold(web_graphics_mutex);
+  MutexLock hold(web_graphics_mutex);
   web_graphics_address = std::string(address).substr(0, 255);
   web_graphics_pending.store(true, std::memory_order_release);
 }
@@ -74,7 +74,7 @@ void ClientRuntime::announce_web_graphics(const char* address) {
 void ClientRuntime::send_web_graphics() {
   if (shm == nullptr || !web_graphics_pending.load(std::memory_order_acquire)) return;
   if (!channel_empty(shm->graphics_out)) return;  // the next second tries again
-  std::lock_guard<std::mutex> hold(web_graphics_mutex);
+  MutexLock hold(web_graphics_mutex);
   char message[512];
   std::snprintf(message, sizeof message, "<web_graphics_url>%s</web_graphics_url>", web_graphics_address.c_str());
   if (channel_send(shm->graphics_out, message)) web_graphics_pending.store(false, std::memory_order_relaxed);

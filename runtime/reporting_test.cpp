@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "lib/result_codes.h"
+#include "client_runtime_inside.h"
 #include "runtime/client_runtime.h"
 #include "runtime/diagnostics.h"
 #include "runtime/log_prefix.h"
@@ -22,8 +23,8 @@ TEST_F(RuntimeTest, StatusMessages) {
             "<current_cpu_time>1.250000e+01</current_cpu_time>\n<checkpoint_cpu_time>1.250000e+01"
             "</checkpoint_cpu_time>\n<fraction_done>2.500000e-01</fraction_done>\n");
 
-  runtime.want_network = 1;
-  runtime.ac_state = 2;
+  inside(runtime).want_network = 1;
+  inside(runtime).ac_state = 2;
   ASSERT_EQ(runtime.send_progress_ext(1, 2, 0.5, 77, 1048576), 0);
   EXPECT_EQ(take_status(),
             "<current_cpu_time>1.000000e+00</current_cpu_time>\n<checkpoint_cpu_time>2.000000e+00"
@@ -37,19 +38,19 @@ TEST_F(RuntimeTest, StatusMessages) {
             "</checkpoint_cpu_time>\n<fraction_done>0.000000e+00</fraction_done>\n<sporadic_ac>2</sporadic_ac>\n"
             "<want_network>1</want_network>\n");
 
-  runtime.ac_state = 0;
-  runtime.want_network = 0;
-  runtime.init_data.fraction_done_start = 0.5;
-  runtime.init_data.fraction_done_end = 1.0;
-  runtime.fraction_done = 0.5;
-  runtime.last_cpu_time = 3;
-  runtime.last_checkpoint_cpu_time = 1;
-  runtime.send_timer_status();
+  inside(runtime).ac_state = 0;
+  inside(runtime).want_network = 0;
+  inside(runtime).init_data.fraction_done_start = 0.5;
+  inside(runtime).init_data.fraction_done_end = 1.0;
+  inside(runtime).fraction_done = 0.5;
+  inside(runtime).last_cpu_time = 3;
+  inside(runtime).last_checkpoint_cpu_time = 1;
+  inside(runtime).send_timer_status();
   EXPECT_EQ(take_status(),
             "<current_cpu_time>3.000000e+00</current_cpu_time>\n<checkpoint_cpu_time>1.000000e+00"
             "</checkpoint_cpu_time>\n<want_network>0</want_network>\n<fraction_done>7.500000e-01</fraction_done>\n");
-  runtime.fraction_done = -1;
-  runtime.send_timer_status();
+  inside(runtime).fraction_done = -1;
+  inside(runtime).send_timer_status();
   EXPECT_EQ(take_status().find("fraction_done"), std::string::npos);
 
   runtime.send_progress_ext(0, 0, 0, 0, std::nan(""));
@@ -57,10 +58,10 @@ TEST_F(RuntimeTest, StatusMessages) {
 }
 
 TEST_F(RuntimeTest, StandaloneSendsNothing) {
-  runtime.standalone = true;
+  inside(runtime).standalone = true;
   EXPECT_EQ(runtime.send_progress_ext(1, 1, 1, 0, 1), 0);
   EXPECT_EQ(runtime.send_progress(1, 1, 1), 0);
-  runtime.send_timer_status();
+  inside(runtime).send_timer_status();
   runtime.announce_web_graphics("http://localhost:1");
   tick_to(10);
   EXPECT_TRUE(channel_empty(area.status_out));
@@ -86,5 +87,5 @@ TEST_F(RuntimeTest, SporadicFilesThatCantBeOpened) {
   StderrCapture log;
   EXPECT_EQ(runtime.open_sporadic_files("no/such/dir"), RC_FOPEN_FAILED);
   EXPECT_EQ(log.text(), "can't open sporadic file no/such/dir/ac\ncan't open sporadic file no/such/dir/ca\n");
-  EXPECT_FALSE(runtime.sporadic_open.load());
+  EXPECT_FALSE(inside(runtime).sporadic_open.load());
 }

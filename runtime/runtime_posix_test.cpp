@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string>
 
+#include "client_runtime_inside.h"
 #include "runtime/client_runtime.h"
 #include "runtime_test_fixture.h"
 #include "test_support.h"
@@ -29,25 +30,25 @@ int run_child(const std::string& directory, const std::string& role) {
 }  // namespace
 
 TEST_F(RuntimeTest, AClientIdReplacesTheHeartbeat) {
-  runtime.init_data.client_pid = ::getpid();
+  inside(runtime).init_data.client_pid = ::getpid();
   EXPECT_EQ(tick_to(1000), "");
-  EXPECT_EQ(runtime.status.client_lost.load(), 0);
+  EXPECT_EQ(inside(runtime).status.client_lost.load(), 0);
 
   // A process that has ended counts as lost at the next probe, every 100 ticks.
   pid_t child = ::fork();
   if (child == 0) ::_exit(0);
   ::waitpid(child, nullptr, 0);
-  runtime.init_data.client_pid = child;
+  inside(runtime).init_data.client_pid = child;
   tick_to(1090);
-  EXPECT_EQ(runtime.status.client_lost.load(), 0);
+  EXPECT_EQ(inside(runtime).status.client_lost.load(), 0);
   std::string log = tick_to(1100);
-  EXPECT_EQ(runtime.status.client_lost.load(), 1);
+  EXPECT_EQ(inside(runtime).status.client_lost.load(), 1);
   EXPECT_NE(log.find("): CORVO client no longer exists - exiting\n"), std::string::npos) << log;
 }
 
 TEST_F(RuntimeTest, SporadicFiles) {
   ASSERT_EQ(runtime.open_sporadic_files("."), 0);
-  EXPECT_EQ(runtime.status.sporadic_ca.load(), 1);
+  EXPECT_EQ(inside(runtime).status.sporadic_ca.load(), 1);
   std::string log = tick_to(10);
   std::string ca = read_file("ca");
   ASSERT_EQ(ca.size(), 256u);
@@ -59,7 +60,7 @@ TEST_F(RuntimeTest, SporadicFiles) {
   write_file("ac", "2\n");
   ::utimensat(AT_FDCWD, "ac", nullptr, 0);
   EXPECT_EQ(tick_to(30), "");
-  EXPECT_EQ(runtime.ac_state.load(), 2);
+  EXPECT_EQ(inside(runtime).ac_state.load(), 2);
   runtime.send_progress(0, 0, 0);
   EXPECT_NE(take_status().find("<sporadic_ac>2</sporadic_ac>\n"), std::string::npos);
 
@@ -68,10 +69,10 @@ TEST_F(RuntimeTest, SporadicFiles) {
   struct timespec later[2] = {{0, UTIME_NOW}, {2000000000, 0}};
   ::utimensat(AT_FDCWD, "ac", later, 0);
   EXPECT_EQ(tick_to(40), "API: error parsing AC state: x3" + std::string(253, ' ') + "\n");
-  EXPECT_EQ(runtime.ac_state.load(), 0);
+  EXPECT_EQ(inside(runtime).ac_state.load(), 0);
   EXPECT_EQ(tick_to(50), "");  // once per change of the file
 
-  runtime.status.sporadic_ca = 7;
+  inside(runtime).status.sporadic_ca = 7;
   tick_to(60);
   EXPECT_EQ(read_file("ca").substr(0, 2), "7\n");
 }

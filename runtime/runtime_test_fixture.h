@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "client_runtime_inside.h"
 #include "runtime/client_runtime.h"
 #include "runtime/shared_channels.h"
 #include "test_support.h"
@@ -18,18 +19,18 @@ class RuntimeTest : public TempDirTest {
   void SetUp() override {
     TempDirTest::SetUp();
     std::memset(&area, 0, sizeof area);
-    runtime.shm = &area;
-    runtime.standalone = false;
-    runtime.options.watch_client = 1;
-    runtime.options.obey_control = 1;
-    runtime.heartbeat_deadline = 300;
+    inside(runtime).shm = &area;
+    inside(runtime).standalone = false;
+    inside(runtime).options.watch_client = 1;
+    inside(runtime).options.obey_control = 1;
+    inside(runtime).heartbeat_deadline = 300;
   }
   void pulse(const char* text) { ASSERT_TRUE(channel_send(area.pulse_in, text)); }
   void control(const char* text) { ASSERT_TRUE(channel_send(area.control_in, text)); }
   // Runs ticks until tick_count reaches target, with stderr captured.
   std::string tick_to(int target) {
     StderrCapture log;
-    while (runtime.tick_count < target) runtime.timer_tick();
+    while (inside(runtime).tick_count < target) runtime.timer_tick();
     return log.text();
   }
   std::string take_status() {

@@ -75,6 +75,8 @@ int ClientRuntime::startup(const RUNTIME_OPTIONS& startup_options) {
   // A person at a terminal sees a standalone run's log; a client's job
   // keeps it in the slot alone.
   if (!standalone) platform::stop_terminal_copy();
+  // The timer thread does not run yet: its first values are set here.
+  timer_role.assume();
   initial_cpu_time = last_cpu_time = last_checkpoint_cpu_time = init_data.wu_cpu_time;
   fraction_done = -1;
   if (standalone) options.watch_client = 0;
@@ -126,6 +128,7 @@ int ClientRuntime::start_timer_thread() {
   main_thread = platform::current_thread();
   try {
     std::thread timer([this] {
+      timer_role.assume();
       timer_thread = platform::current_thread();
       for (;;) {
         platform::sleep_milliseconds(100);

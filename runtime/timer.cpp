@@ -50,6 +50,7 @@ double ClientRuntime::process_cpu_seconds() {
 }
 
 void ClientRuntime::timer_tick() {
+  timer_role.assume();  // called by the timer thread alone (or a test standing in for it)
   if (stopped.load()) return;
   if (finishing.load()) {
     if (options.timer_reports_progress) {
@@ -86,15 +87,19 @@ void ClientRuntime::signal_request_change() {
   std::int32_t bits = request_bits(status.copy());
   if (bits == last_request_bits) return;
   last_request_bits = bits;
-  std::lock_guard<std::mutex> hold(request_mutex);
+  MutexLock hold(request_mutex);
   ++request_generation;
   request_signal.notify_all();
 }
 
 void ClientRuntime::wait_for_request(double seconds) {
-  std::unique_lock<std::mutex> hold(request_mutex);
+  auto deadline = std::chrono::steady_clock::now() +
+                  std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));
+  MutexLock hold(request_mutex);
   std::uint64_t seen = request_generation;
-  request_signal.wait_for(hold, std::chrono::duration<double>(seconds), [&] { return request_generation != seen; });
+  while (request_generation == seen) {
+    if (request_signal.wait_until(hold, deadline) == std::cv_status::timeout) return;
+  }
 }
 
 void ClientRuntime::apply_pulse(const char* text) {
@@ -115,7 +120,7 @@ void ClientRuntime::apply_pulse(const char* text) {
 void ClientRuntime::apply_control_message() {
   char text[kChannelSize];
   if (!channel_receive(shm->control_in, text)) return;
-  std::unique_lock<std::mutex> hold(control_mutex);
+  MutexLock hold(control_mutex);
   if (std::strstr(text, "<suspend/>") != nullptr) {
     status.is_suspended = 1;
     if (options.act_directly) act_on_suspend();

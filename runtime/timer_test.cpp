@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "lib/result_codes.h"
+#include "client_runtime_inside.h"
 #include "runtime/client_runtime.h"
 #include "runtime/diagnostics.h"
 #include "runtime/log_prefix.h"
@@ -17,12 +18,12 @@
 #include "test_support.h"
 
 TEST_F(RuntimeTest, PulseMessages) {
-  runtime.tick_count = 5;
-  runtime.apply_pulse("<heartbeat/><wss>1.5e9</wss>");
-  EXPECT_EQ(runtime.heartbeat_deadline, 305);
-  EXPECT_EQ(runtime.status.wss.load(), 1.5e9);
-  EXPECT_EQ(runtime.status.max_wss.load(), 0);
-  EXPECT_TRUE(runtime.heartbeat_seen.load());
+  inside(runtime).tick_count = 5;
+  inside(runtime).apply_pulse("<heartbeat/><wss>1.5e9</wss>");
+  EXPECT_EQ(inside(runtime).heartbeat_deadline, 305);
+  EXPECT_EQ(inside(runtime).status.wss.load(), 1.5e9);
+  EXPECT_EQ(inside(runtime).status.max_wss.load(), 0);
+  EXPECT_TRUE(inside(runtime).heartbeat_seen.load());
 
   // Before each message: wss 7, max_wss 0, network suspended, sporadic_ca 5.
   struct {
@@ -50,15 +51,15 @@ TEST_F(RuntimeTest, PulseMessages) {
       {"<sporadic_ca>99999999999</sporadic_ca>", 7, 0, 0, 5},
   };
   for (const auto& c : cases) {
-    runtime.status.wss = 7;
-    runtime.status.max_wss = 0;
-    runtime.status.network_suspended = 1;
-    runtime.status.sporadic_ca = 5;
-    runtime.apply_pulse(c.text);
-    EXPECT_EQ(runtime.status.wss.load(), c.wss) << c.text;
-    EXPECT_EQ(runtime.status.max_wss.load(), c.max_wss) << c.text;
-    EXPECT_EQ(runtime.status.network_suspended.load(), c.network_suspended) << c.text;
-    EXPECT_EQ(runtime.status.sporadic_ca.load(), c.sporadic_ca) << c.text;
+    inside(runtime).status.wss = 7;
+    inside(runtime).status.max_wss = 0;
+    inside(runtime).status.network_suspended = 1;
+    inside(runtime).status.sporadic_ca = 5;
+    inside(runtime).apply_pulse(c.text);
+    EXPECT_EQ(inside(runtime).status.wss.load(), c.wss) << c.text;
+    EXPECT_EQ(inside(runtime).status.max_wss.load(), c.max_wss) << c.text;
+    EXPECT_EQ(inside(runtime).status.network_suspended.load(), c.network_suspended) << c.text;
+    EXPECT_EQ(inside(runtime).status.sporadic_ca.load(), c.sporadic_ca) << c.text;
   }
 }
 
@@ -80,7 +81,7 @@ TEST_F(RuntimeTest, ControlMessagesInOrder) {
   for (const auto& step : steps) {
     control(step.text);
     runtime.timer_tick();
-    CLIENT_STATUS s = runtime.status.copy();
+    CLIENT_STATUS s = inside(runtime).status.copy();
     EXPECT_EQ(s.is_suspended, step.suspended) << step.text;
     EXPECT_EQ(s.quit_asked, step.quit) << step.text;
     EXPECT_EQ(s.abort_asked, step.abort) << step.text;
@@ -89,15 +90,15 @@ TEST_F(RuntimeTest, ControlMessagesInOrder) {
 }
 
 TEST_F(RuntimeTest, ChannelsAreLeftAloneWhenSwitchedOff) {
-  runtime.options.watch_client = 0;
-  runtime.options.obey_control = 0;
+  inside(runtime).options.watch_client = 0;
+  inside(runtime).options.obey_control = 0;
   pulse("<heartbeat/>");
   control("<quit/>");
   tick_to(20);
   EXPECT_FALSE(channel_empty(area.pulse_in));
   EXPECT_FALSE(channel_empty(area.control_in));
-  EXPECT_EQ(runtime.status.quit_asked.load(), 0);
-  EXPECT_EQ(runtime.status.client_lost.load(), 0);
+  EXPECT_EQ(inside(runtime).status.quit_asked.load(), 0);
+  EXPECT_EQ(inside(runtime).status.client_lost.load(), 0);
 }
 
 TEST_F(RuntimeTest, ClientLossWithoutAClientIdFollowsTheHeartbeat) {
@@ -105,9 +106,9 @@ TEST_F(RuntimeTest, ClientLossWithoutAClientIdFollowsTheHeartbeat) {
   pulse("<heartbeat/>");
   tick_to(40);  // taken at tick 40: deadline 340
   EXPECT_EQ(tick_to(340), "");
-  EXPECT_EQ(runtime.status.client_lost.load(), 0);
+  EXPECT_EQ(inside(runtime).status.client_lost.load(), 0);
   std::string log = tick_to(350);
-  EXPECT_EQ(runtime.status.client_lost.load(), 1);
+  EXPECT_EQ(inside(runtime).status.client_lost.load(), 1);
   EXPECT_TRUE(std::regex_match(log, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \(\d+\): No heartbeat from client for )"
                                                R"(30 sec - exiting\n\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \(\d+\): timer )"
                                                R"(handler: client dead, exiting\n)")))
@@ -118,14 +119,14 @@ TEST_F(RuntimeTest, ClientLossWithoutAClientIdFollowsTheHeartbeat) {
 
 TEST_F(RuntimeTest, ClientLossWithNoPulseAtAll) {
   tick_to(309);
-  EXPECT_EQ(runtime.status.client_lost.load(), 0);
+  EXPECT_EQ(inside(runtime).status.client_lost.load(), 0);
   tick_to(310);
-  EXPECT_EQ(runtime.status.client_lost.load(), 1);
+  EXPECT_EQ(inside(runtime).status.client_lost.load(), 1);
 }
 
 TEST_F(RuntimeTest, TimerReportsProgressWhenAsked) {
-  runtime.options.timer_reports_progress = 1;
-  runtime.initial_cpu_time = 3600;
+  inside(runtime).options.timer_reports_progress = 1;
+  inside(runtime).initial_cpu_time = 3600;
   tick_to(10);
   std::string message = take_status();
   double cpu = 0;
@@ -134,15 +135,15 @@ TEST_F(RuntimeTest, TimerReportsProgressWhenAsked) {
   EXPECT_LT(cpu, 3600 + 60);
 
   // While suspended no report; at finish one last one, then nothing.
-  runtime.status.is_suspended = 1;
+  inside(runtime).status.is_suspended = 1;
   tick_to(20);
   EXPECT_EQ(take_status(), "(empty)");
-  runtime.finishing = true;
-  runtime.fraction_done = 1.0;
+  inside(runtime).finishing = true;
+  inside(runtime).fraction_done = 1.0;
   runtime.timer_tick();
   EXPECT_NE(take_status().find("<fraction_done>"), std::string::npos);
-  EXPECT_TRUE(runtime.stopped.load());
-  int ticks = runtime.tick_count;
+  EXPECT_TRUE(inside(runtime).stopped.load());
+  int ticks = inside(runtime).tick_count;
   runtime.timer_tick();
-  EXPECT_EQ(runtime.tick_count, ticks);
+  EXPECT_EQ(inside(runtime).tick_count, ticks);
 }

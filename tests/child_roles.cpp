@@ -19,6 +19,7 @@
 #include "platform/program_run.h"
 #include "platform/shared_block.h"
 #include "platform/streams.h"
+#include "client_runtime_inside.h"
 #include "runtime/client_runtime.h"
 #include "lib/result_codes.h"
 #include "runtime/corvo_api.h"
@@ -61,11 +62,11 @@ int run_child_role(int argc, char** argv) {
     static SHM_AREA area;
     ClientRuntime& runtime = client_runtime();
     setup_diagnostics(0, "stdout", "stderr");
-    runtime.shm = &area;
-    runtime.standalone = false;
-    runtime.options.obey_control = 1;
-    runtime.options.act_directly = 1;
-    runtime.main_thread = platform::current_thread();
+    inside(runtime).shm = &area;
+    inside(runtime).standalone = false;
+    inside(runtime).options.obey_control = 1;
+    inside(runtime).options.act_directly = 1;
+    inside(runtime).main_thread = platform::current_thread();
     channel_send(area.control_in, argv[1]);
     runtime.timer_tick();
     return 77;  // not reached for quit and abort
