@@ -171,7 +171,6 @@ set(UNIT_TEST_SOURCES
   driver/progress_posix_test.cpp
   driver/progress_test.cpp
   driver/shell_words_test.cpp
-  engine/direct_transport_posix_test.cpp
   engine/docker_api_test.cpp
   engine/engine_command_test.cpp
   engine/engine_dialect_test.cpp

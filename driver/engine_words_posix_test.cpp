@@ -5,12 +5,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 #include "driver/container_create.h"
 #include "driver/image.h"
 #include "driver/shell_words.h"
 #include "engine/docker_conn.h"
 #include "hostile_values.h"
+#include "programs_on_path.h"
 #include "test_support.h"
 
 namespace {
@@ -34,16 +36,14 @@ class EngineWordsTest : public JobTest {
     JobTest::SetUp();
     std::filesystem::create_directory(dir / "bin");
     // The fake engine writes the words it received, each ended by a NUL.
-    write_file(dir / "bin" / "podman", "#!/bin/sh\nprintf '%s\\0' \"$@\" > argv.out\n");
-    std::filesystem::permissions(dir / "bin" / "podman", std::filesystem::perms::owner_all);
-    old_path_ = std::getenv("PATH");
-    setenv("PATH", ((dir / "bin").string() + ":" + old_path_).c_str(), 1);
+    write_program(dir / "bin" / "podman", "#!/bin/sh\nprintf '%s\\0' \"$@\" > argv.out\n");
+    path_first_ = std::make_unique<PathFirst>(dir / "bin");
     WSL_DISTRO_DESC distro;
     distro.docker_type = ENGINE_PODMAN;
     ASSERT_EQ(connection.init(distro), 0);
   }
   void TearDown() override {
-    setenv("PATH", old_path_.c_str(), 1);
+    path_first_.reset();
     JobTest::TearDown();
   }
 
@@ -59,7 +59,7 @@ class EngineWordsTest : public JobTest {
   }
 
   DOCKER_CONN connection;
-  std::string old_path_;
+  std::unique_ptr<PathFirst> path_first_;
 };
 
 }  // namespace

@@ -4,8 +4,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 #include "driver/image.h"
+#include "programs_on_path.h"
 #include "test_support.h"
 
 using Lines = std::vector<std::string>;
@@ -13,20 +15,16 @@ using Lines = std::vector<std::string>;
 class ImageTest : public JobTest {
  public:
   // A fake ping that answers or not.
-  void set_ping(bool answers) {
-    write_file(dir / "ping", std::string("#!/bin/sh\nexit ") + (answers ? "0" : "1") + "\n");
-    std::filesystem::permissions(dir / "ping", std::filesystem::perms::owner_all);
-  }
+  void set_ping(bool answers) { write_program(dir / "ping", std::string("#!/bin/sh\nexit ") + (answers ? "0" : "1") + "\n"); }
 
  protected:
   void SetUp() override {
     JobTest::SetUp();
-    old_path_ = std::getenv("PATH");
-    setenv("PATH", (dir.string() + ":" + old_path_).c_str(), 1);
+    path_first_ = std::make_unique<PathFirst>(dir);
     set_ping(true);
   }
   void TearDown() override {
-    setenv("PATH", old_path_.c_str(), 1);
+    path_first_.reset();
     JobTest::TearDown();
   }
   int build(std::string& log) {
@@ -35,7 +33,7 @@ class ImageTest : public JobTest {
     log = capture.text();
     return result;
   }
-  std::string old_path_;
+  std::unique_ptr<PathFirst> path_first_;
 };
 
 TEST_F(ImageTest, ImageExistsWhenListedWithItsTag) {

@@ -3,11 +3,16 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/direct_transport.h"
 #include "engine/docker_conn.h"
 #include "engine/engine_type.h"
+#include "lib/result_codes.h"
+#include "programs_on_path.h"
+#include "programs_on_path.h"
 #include "test_support.h"
 
 using Lines = std::vector<std::string>;
@@ -17,19 +22,31 @@ class DirectPathTest : public TempDirTest {
  protected:
   void SetUp() override {
     TempDirTest::SetUp();
-    old_path_ = std::getenv("PATH");
-    std::string path = dir.string() + ":" + old_path_;
-    setenv("PATH", path.c_str(), 1);
+    path_first_ = std::make_unique<PathFirst>(dir);
   }
   void TearDown() override {
-    setenv("PATH", old_path_.c_str(), 1);
+    path_first_.reset();
     TempDirTest::TearDown();
   }
   void fake_engine(const std::string& body) {
-    write_file(dir / "wslc.exe", "#!/bin/sh\n" + body);
-    std::filesystem::permissions(dir / "wslc.exe", std::filesystem::perms::owner_all);
+    write_program(dir / "wslc.exe", "#!/bin/sh\n" + body);
   }
-  std::string old_path_;
+  // Runs "ps" through a direct transport on clock.
+  int run_direct(Clock& clock, const ReplyLimits& limits, std::string& output, int& exit_status) {
+    DirectTransport transport(clock);
+    return transport.run("wslc.exe", EngineCommand{"ps"}, limits,
+                         [&](std::string_view bytes) { output.append(bytes); }, exit_status);
+  }
+  std::unique_ptr<PathFirst> path_first_;
+};
+
+// A clock that moves a second each time it is read.
+class RacingClock final : public Clock {
+ public:
+  double now() override { return steady(); }
+  double steady() override { return time += 1; }
+  void pause(double) override {}
+  double time = 0;
 };
 
 TEST_F(DirectPathTest, RunsProgramWithTheCommandAndJoinsStandardError) {
@@ -76,4 +93,43 @@ TEST_F(DirectPathTest, LongCommandsReachTheEngineWhole) {
   ASSERT_EQ(connection.run_engine_command(command, lines, false), 0);
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(std::stoul(lines[0]), render_posix(command).size());
+}
+
+// The direct start keeps its limits, and its pauses between start attempts,
+// on the clock it is given: neither test waits them out.
+TEST_F(DirectPathTest, TheDeadlineAndTheSilenceLimitAreKeptOnTheGivenClock) {
+  fake_engine("echo begun\nexec sleep 600\n");
+  struct {
+    const char* name;
+    ReplyLimits limits;
+  } cases[] = {
+      {"in all", {0, 3, nullptr}},
+      {"of silence", {3, 0, nullptr}},
+  };
+  for (const auto& c : cases) {
+    RacingClock clock;
+    std::string output;
+    int exit_status = 0;
+    StderrCapture log;
+    EXPECT_EQ(run_direct(clock, c.limits, output, exit_status), RC_TIMED_OUT) << c.name;
+    EXPECT_NE(log.text().find("command given up: no end within the time allowed"), std::string::npos) << c.name;
+  }
+  fake_engine("echo \"args: $*\"\nexit 4\n");
+  FakeClock still;
+  std::string output;
+  int exit_status = -1;
+  EXPECT_EQ(run_direct(still, {1, 1, nullptr}, output, exit_status), 0);
+  EXPECT_EQ(output, "args: ps\n");
+  EXPECT_EQ(exit_status, 4);
+}
+
+TEST_F(DirectPathTest, AProgramThatCantStartIsTriedWithPausesOnTheGivenClock) {
+  write_program(dir / "wslc.exe", "no \"#!\": the system can't start this\n");
+  FakeClock clock;
+  std::string output;
+  int exit_status = 0;
+  StderrCapture log;
+  EXPECT_EQ(run_direct(clock, {}, output, exit_status), RC_CONNECT_FAILED);
+  EXPECT_EQ(clock.pauses, (std::vector<double>{0.25, 0.5, 0.75}));
+  EXPECT_NE(log.text().find("(attempt 4 of 4)"), std::string::npos);
 }

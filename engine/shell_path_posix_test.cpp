@@ -12,6 +12,7 @@
 #include "engine/shell_transport.h"
 #include "engine/wsl_init.h"
 #include "lib/result_codes.h"
+#include "programs_on_path.h"
 #include "test_support.h"
 
 // A fake engine program first on PATH for the test's life.
@@ -19,17 +20,13 @@ class ShellPathTest : public TempDirTest {
  protected:
   void SetUp() override {
     TempDirTest::SetUp();
-    old_path_ = std::getenv("PATH");
-    setenv("PATH", (dir.string() + ":" + old_path_).c_str(), 1);
+    path_first_ = std::make_unique<PathFirst>(dir);
   }
   void TearDown() override {
-    setenv("PATH", old_path_.c_str(), 1);
+    path_first_.reset();
     TempDirTest::TearDown();
   }
-  void fake(const char* name, const std::string& body) {
-    write_file(dir / name, "#!/bin/sh\n" + body);
-    std::filesystem::permissions(dir / name, std::filesystem::perms::owner_all);
-  }
+  void fake(const char* name, const std::string& body) { write_program(dir / name, "#!/bin/sh\n" + body); }
   // The runner distro with Podman: on Linux, a /bin/sh in this directory.
   static WSL_DISTRO_DESC runner_distro() {
     WSL_DISTRO_DESC distro;
@@ -38,7 +35,7 @@ class ShellPathTest : public TempDirTest {
     distro.distro_version = 4;
     return distro;
   }
-  std::string old_path_;
+  std::unique_ptr<PathFirst> path_first_;
 };
 
 TEST_F(ShellPathTest, CommandsRunInOneLongLivedShell) {
