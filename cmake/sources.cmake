@@ -89,6 +89,7 @@ set(CORE_SOURCES
   driver/network_wait.cpp
   driver/progress.cpp
   driver/shell_words.cpp
+  engine/cgroup_counters.cpp
   engine/direct_transport.cpp
   engine/distro_choice.cpp
   engine/docker_api.cpp
@@ -171,6 +172,7 @@ set(UNIT_TEST_SOURCES
   driver/progress_posix_test.cpp
   driver/progress_test.cpp
   driver/shell_words_test.cpp
+  engine/cgroup_counters_test.cpp
   engine/docker_api_test.cpp
   engine/engine_command_test.cpp
   engine/engine_dialect_test.cpp

@@ -102,3 +102,7 @@ int DOCKER_CONN::stream_engine_command(const EngineCommand& command, const Outpu
 bool DOCKER_CONN::shell_is_in_slot() {
   return transport_ == nullptr || transport_->works_in_slot(ReplyLimits{reply_limit, 30, request_check()});
 }
+
+bool DOCKER_CONN::read_engine_files(const std::vector<std::string>& paths, std::vector<FileLines>& files) {
+  return transport_ != nullptr && transport_->read_files(paths, ReplyLimits{reply_limit, 10, request_check()}, files);
+}

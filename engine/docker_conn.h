@@ -53,6 +53,10 @@ struct DOCKER_CONN final : EngineRunner {
   // one (see docker_api.h), within a few seconds.
   bool read_cpu_counter(const std::string& container, double& seconds) override;
 
+  // Through the engine shell's builtins, within a few seconds; the direct
+  // path has no shell and can't.
+  bool read_engine_files(const std::vector<std::string>& paths, std::vector<FileLines>& files) override;
+
   void set_requests(std::function<int()> requests) override { requests_ = std::move(requests); }
 
   // Whether the engine's side works in the slot, as the mounts of the slot

@@ -206,6 +206,20 @@ int EngineDialect::read_host_cpus(const std::vector<std::string>& lines) const {
   return 0;
 }
 
+bool EngineDialect::read_process(const std::vector<std::string>& lines, long& pid, std::string& id) {
+  for (const auto& line : lines) {
+    std::istringstream words(line);
+    long number = 0;
+    std::string word;
+    if (!(words >> number >> word) || number <= 0) continue;
+    if (word.size() < 12 || word.find_first_not_of("0123456789abcdef") != std::string::npos) continue;
+    pid = number;
+    id = word;
+    return true;
+  }
+  return false;
+}
+
 namespace {
 
 bool any_line_holds(const std::vector<std::string>& lines, const std::vector<const char*>& texts) {

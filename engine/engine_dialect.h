@@ -128,6 +128,16 @@ class EngineDialect {
   enum class Answer { yes, no, unknown };
   Answer read_out_of_memory(const std::vector<std::string>& lines) const;
 
+  // The container's main process (as the engine's host numbers it) and
+  // full ID, where the engine can be asked; read by read_process.
+  virtual bool process_query(const std::string& container, EngineCommand& command) const {
+    command = EngineCommand{"inspect", "--format", "{{.State.Pid}} {{.Id}}", container};
+    return true;
+  }
+  // Reads "PID ID": false unless the process is a positive number and the
+  // ID hexadecimal (a container that is not running has process 0).
+  static bool read_process(const std::vector<std::string>& lines, long& pid, std::string& id);
+
   // The query of how many CPUs the engine's host has, when the engine can
   // be asked; its reply is read by read_host_cpus (0 when unreadable).
   virtual bool host_cpus_query(EngineCommand& command) const = 0;

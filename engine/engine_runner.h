@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/cgroup_counters.h"
 #include "engine/engine_command.h"
 #include "engine/engine_dialect.h"
 #include "engine/reply_marker.h"
@@ -38,6 +39,15 @@ class EngineRunner {
   virtual bool read_cpu_counter(const std::string& container, double& seconds) {
     (void)container;
     (void)seconds;
+    return false;
+  }
+
+  // Reads small files on the engine's side (the host of the engine's
+  // containers) without starting any program, into files, one for each
+  // path; false where the connection can't, or the reply failed.
+  virtual bool read_engine_files(const std::vector<std::string>& paths, std::vector<FileLines>& files) {
+    (void)paths;
+    (void)files;
     return false;
   }
 

@@ -6,6 +6,10 @@
 
 #include <functional>
 
+#include <string>
+#include <vector>
+
+#include "engine/cgroup_counters.h"
 #include "engine/engine_command.h"
 #include "engine/read_until.h"
 #include "engine/reply_marker.h"
@@ -23,6 +27,17 @@ class EngineTransport {
   // Whether the output a failed run handed on is the program's own and may
   // be kept (the direct path's), or may be cut anywhere (the shell's).
   virtual bool keeps_output_of_failures() const = 0;
+
+  // Reads small files on the engine's side without starting any program
+  // (with the shell's own builtins), into files, one for each path. False
+  // where the transport can't (it has no shell) or the reply failed.
+  virtual bool read_files(const std::vector<std::string>& paths, const ReplyLimits& limits,
+                          std::vector<FileLines>& files) {
+    (void)paths;
+    (void)limits;
+    (void)files;
+    return false;
+  }
 
   // Whether the engine's side works in this process's directory, the slot,
   // as the mounts of the slot rely on. True where it can't tell.

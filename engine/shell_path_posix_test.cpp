@@ -6,6 +6,7 @@
 #include <memory>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "engine/docker_conn.h"
@@ -176,4 +177,45 @@ TEST_F(ShellPathTest, TheShellIsCheckedToWorkInTheSlot) {
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
     EXPECT_EQ(entry.path().filename().string().rfind("quayside_slot_check", 0), std::string::npos) << entry.path();
   }
+}
+
+// Files on the engine's side are read by the shell's builtins: what they
+// hold comes back byte for byte, whatever it is, and nothing is started.
+TEST_F(ShellPathTest, FilesAreReadByTheShellsBuiltins) {
+  fake("podman", "echo ran >> podman_ran\n");
+  DOCKER_CONN connection;
+  ASSERT_EQ(connection.init(runner_distro()), 0);
+  std::filesystem::create_directory(dir / "it's a \"dir\"");
+  std::string odd = (dir / "it's a \"dir\"" / "$(touch pwned) `x` \\n %s").string();
+  write_file(odd, "usage_usec 12\nback\\slash %s $HOME\n  indented\nno end");
+  write_file(dir / "empty", "");
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  std::vector<std::string> paths{odd, (dir / "empty").string(), (dir / "missing").string(), dir.string(),
+                                 (dir / "fifo").string()};
+  std::vector<FileLines> files;
+  StderrCapture log;
+  ASSERT_TRUE(connection.read_engine_files(paths, files));
+  ASSERT_EQ(files.size(), 5u);
+  EXPECT_TRUE(files[0].found);
+  EXPECT_EQ(files[0].lines,
+            (std::vector<std::string>{"usage_usec 12", "back\\slash %s $HOME", "  indented", "no end"}));
+  EXPECT_TRUE(files[1].found);
+  EXPECT_TRUE(files[1].lines.empty());
+  EXPECT_FALSE(files[2].found);
+  EXPECT_FALSE(files[3].found);  // a directory can't be read as a file
+  EXPECT_FALSE(files[4].found);  // nor a FIFO, which would block the shell
+  EXPECT_FALSE(std::filesystem::exists(dir / "pwned"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "podman_ran"));
+  EXPECT_EQ(log.text(), "");
+  // The shell goes on serving commands.
+  std::vector<std::string> lines;
+  ASSERT_EQ(connection.run_engine_command(EngineCommand{"ps"}, lines, false), 0);
+  EXPECT_TRUE(std::filesystem::exists(dir / "podman_ran"));
+}
+
+TEST(DockerConn, TheDirectPathReadsNoFiles) {
+  DOCKER_CONN connection;
+  ASSERT_EQ(connection.init_wslc(), 0);
+  std::vector<FileLines> files;
+  EXPECT_FALSE(connection.read_engine_files({"/proc/self/cgroup"}, files));
 }

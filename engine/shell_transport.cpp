@@ -1,5 +1,6 @@
 #include "engine/shell_transport.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "engine/engine_reply.h"
@@ -74,4 +75,53 @@ bool ShellTransport::works_in_slot(const ReplyLimits& limits) {
   // A shell that can't answer is the engine's failure, met by the commands
   // that follow; only a shell that answers tells where it is.
   return result != 0 || exit_status == 0;
+}
+
+bool ShellTransport::read_files(const std::vector<std::string>& paths, const ReplyLimits& limits,
+                                std::vector<FileLines>& files) {
+  if (shell.shell == nullptr || paths.empty()) return false;
+  // Every line of file I comes back as "I:LINE", a file that can't be read
+  // as "I!". Only a regular file is opened (a FIFO would block the shell),
+  // and the test before the redirection keeps a missing file from being an
+  // error of the shell; its messages are not wanted either.
+  std::string line;
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    std::string path = posix_word(paths[i]);
+    std::string index = std::to_string(i);
+    if (i != 0) line += "; ";
+    line += "if [ -f " + path + " ] && [ -r " + path + " ]; then while IFS= read -r l || [ -n \"$l\" ]; do printf '%s\\n' \"" + index +
+            ":$l\"; done 2>/dev/null < " + path + " || printf '" + index + "!\\n'; else printf '" + index +
+            "!\\n'; fi";
+  }
+  std::string reply;
+  int exit_status = 0;
+  // Counter files are small: more than this is not what was asked for.
+  constexpr std::size_t kReplyLimit = 256 * 1024;
+  int result = run_line(
+      line, limits,
+      [&](std::string_view bytes) { reply.append(bytes.substr(0, kReplyLimit - std::min(kReplyLimit, reply.size()))); },
+      exit_status);
+  if (result != 0 || reply.size() >= kReplyLimit) return false;
+  files.assign(paths.size(), FileLines{});
+  std::vector<bool> missing(paths.size(), false);
+  std::size_t start = 0;
+  while (start < reply.size()) {
+    std::size_t end = reply.find('\n', start);
+    if (end == std::string::npos) end = reply.size();
+    std::string_view text(reply.data() + start, end - start);
+    start = end + 1;
+    std::size_t mark = text.find_first_of(":!");
+    if (mark == std::string_view::npos || mark == 0) continue;
+    std::size_t index = 0;
+    for (char c : text.substr(0, mark)) index = c >= '0' && c <= '9' ? index * 10 + (c - '0') : paths.size();
+    if (index >= paths.size()) continue;
+    if (text[mark] == '!') {
+      missing[index] = true;
+    } else {
+      files[index].lines.emplace_back(text.substr(mark + 1));
+    }
+  }
+  // A file read whole but empty printed nothing, and is there.
+  for (std::size_t i = 0; i < paths.size(); ++i) files[i].found = !missing[i];
+  return true;
 }

@@ -37,6 +37,12 @@ class ShellTransport final : public EngineTransport {
   // elsewhere. True when the shell can't answer.
   bool works_in_slot(const ReplyLimits& limits) override;
 
+  // Each file is read by the shell's "read", its lines printed with
+  // "printf", both builtins: nothing is started. A file that is not there
+  // or can't be opened is found false; the shell goes on.
+  bool read_files(const std::vector<std::string>& paths, const ReplyLimits& limits,
+                  std::vector<FileLines>& files) override;
+
   WSL_CMD shell;  // none until started
 
  private:

@@ -14,6 +14,7 @@ class WslcDialect final : public EngineDialect {
   bool host_cpus_query(EngineCommand&) const override { return false; }
   bool dangling_images_query(EngineCommand&) const override { return false; }
   bool out_of_memory_query(const std::string&, EngineCommand&) const override { return false; }
+  bool process_query(const std::string&, EngineCommand&) const override { return false; }
 
   EngineCommand state_query(const std::string& container) const override {
     return EngineCommand{"ps", "--all", "--filter"}.add_quoted("name=" + container).add("--format").add("json");
