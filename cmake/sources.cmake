@@ -74,6 +74,7 @@ set(CORE_SOURCES
   driver/cleanup.cpp
   driver/client_control.cpp
   driver/command_line.cpp
+  driver/container_counters.cpp
   driver/container_create.cpp
   driver/container_state.cpp
   driver/container_stats.cpp
@@ -159,6 +160,7 @@ set(BENCH_SOURCES
 set(UNIT_TEST_SOURCES
   driver/bounded_output_test.cpp
   driver/command_line_test.cpp
+  driver/container_counters_test.cpp
   driver/container_state_test.cpp
   driver/container_stats_test.cpp
   driver/engine_policy_test.cpp

@@ -1,10 +1,12 @@
 #include "driver/container_stats.h"
 
-#include "driver/engine_call.h"
-
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "driver/container_counters.h"
+#include "driver/engine_call.h"
 
 namespace {
 
@@ -16,6 +18,11 @@ void say_once(JOB& job, const char* text) {
 }  // namespace
 
 int get_container_stats(JOB& job, CONTAINER_STATS& stats) {
+  // The counters read by this cycle's watch, where they serve.
+  if (take_counter_figures(job, stats.cpus, stats.wss, stats.cpu_seconds)) {
+    stats.cpus = std::min(stats.cpus, static_cast<double>(job.init_data.ncpus));
+    return 0;
+  }
   const EngineDialect& dialect = job.engine->dialect();
   // A count kept outside the replies is read first: at the moment the
   // caller measured the running time, however long the query then takes.

@@ -10,6 +10,7 @@
 
 #include "driver/job_config.h"
 #include "driver/job_runtime.h"
+#include "engine/cgroup_counters.h"
 #include "engine/engine_runner.h"
 #include "lib/clock.h"
 #include "lib/init_data.h"
@@ -50,6 +51,13 @@ struct JOB {
   bool log_followed = false;           // the client's suspension as last logged; -1: not yet
   bool container_absent = false;     // the engine said there is no container, and none was made since
   bool engine_outage_seen = false;   // an engine command failed since the container started
+  // The container's cgroup while it runs (version 0: watched through the
+  // engine's queries), its last reading and when it was taken.
+  CgroupPlace counters;
+  CgroupReading counter_reading;
+  double counter_reading_time = -1;
+  bool counter_reading_fresh = false;   // taken by this cycle's watch, not yet reported
+  double counter_cpus = 0;              // the CPUs in use between the last two readings
   bool container_running = false;
   int container_exit_status = 0;
 

@@ -6,6 +6,7 @@
 #include "driver/cleanup.h"
 #include "driver/client_control.h"
 #include "driver/command_line.h"
+#include "driver/container_counters.h"
 #include "driver/container_create.h"
 #include "driver/container_state.h"
 #include "driver/engine_call.h"
@@ -179,6 +180,7 @@ void start_container(JOB& job) {
 
 void run_main_loop(JOB& job) {
   job.container_running = true;
+  locate_counters(job);
   start_following_log(job);
   long tick = 0;
   long next_poll = 0;
@@ -203,7 +205,7 @@ void run_main_loop(JOB& job) {
       tick_start = now;
       if (tick >= next_poll) {
         bool unreachable = false;
-        switch (poll_container(job, &unreachable)) {
+        switch (watch_container(job, &unreachable)) {
           case POLL_EXITED:
             end_exited_container(job);
           case POLL_FAILED:

@@ -263,7 +263,10 @@ TEST_F(MainLoopTest, AnEngineGoneForGoodLeavesTheContainerForALaterRun) {
   JobEnded end = run_to_end();
   EXPECT_FALSE(end.finished);
   EXPECT_EQ(end.temporary_delay, 60);
-  EXPECT_EQ(podman.commands, Lines(16, "ps --all -f \"name=^corvo__proj__res_1$\" --format \"{{.Names}}|{{.Status}}\""));
+  // The container's process is asked for once, to find its counters.
+  Lines expected(16, "ps --all -f \"name=^corvo__proj__res_1$\" --format \"{{.Names}}|{{.Status}}\"");
+  expected.insert(expected.begin(), "inspect --format '{{.State.Pid}} {{.Id}}' corvo__proj__res_1");
+  EXPECT_EQ(podman.commands, expected);
   EXPECT_NE(runtime.temporary_reason.find("engine"), std::string::npos);
   EXPECT_NE(log_text.find("engine unreachable: container poll; trying again later\n"), std::string::npos);
 }

@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,19 @@ class FakeRunner final : public EngineRunner {
     return true;
   }
   double cpu_counter = -1;
+
+  // Files on the engine's side, by path; false for every read when
+  // files_readable is off (as on the direct path).
+  bool read_engine_files(const std::vector<std::string>& paths, std::vector<FileLines>& out) override {
+    file_reads.push_back(paths);
+    if (!files_readable) return false;
+    out.clear();
+    for (const auto& path : paths) out.push_back(files.count(path) != 0 ? files[path] : FileLines{});
+    return true;
+  }
+  std::map<std::string, FileLines> files;
+  bool files_readable = true;
+  std::vector<std::vector<std::string>> file_reads;
 
   std::vector<std::string> commands;                 // as the engine shell would read them
   std::vector<std::vector<std::string>> arguments;   // the words the engine would receive
