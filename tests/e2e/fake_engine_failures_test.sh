@@ -20,6 +20,7 @@ expect_eq "temporary exit delay" "60" "$(head -n 1 "$JOB_DIR/corvo_temporary_exi
 [ -e "$JOB_DIR/corvo_finish_called" ] && fail "an unreachable engine finished the job"
 expect_eq "engine commands" "ps|--all|--filter|name=^corvo$|--format|{{.Names}}|{{.Status}}|
 start|corvo|
+inspect|--format|{{.State.Pid}} {{.Id}}|corvo|
 $(for i in $(seq 16); do echo 'ps|--all|-f|name=^corvo$|--format|{{.Names}}|{{.Status}}|'; done)" "$(cat "$FAKE_ENGINE_LOG")"
 rm -f "$JOB_DIR/engine_waits"
 

@@ -32,7 +32,8 @@ case "$1" in
   logs) echo "the log" ;;
 esac'
 S=$FAKE_ENGINE_STATE
-commands() { grep -vE '^(ps|stats)\|' "$FAKE_ENGINE_LOG"; }
+# What was done to the container: its queries left out.
+commands() { grep -vE '^(ps|stats|inspect)\|' "$FAKE_ENGINE_LOG"; }
 start_fresh() { rm -f "$S"/*; : > "$FAKE_ENGINE_LOG"; rm -f "$JOB_DIR/engine_waits"; printf '%s' "$1" > "$S/state"; }
 
 # An engine that fails for 8 seconds and comes back: the job finishes with

@@ -52,6 +52,7 @@ images|--all|--quiet|--filter|dangling=true|
 build|.|--retry|0|-t|corvo|-f|Dockerfile|--pull=never|
 create|--name|corvo|-v|@SLOT@/:/app|-e|ARGS= $(touch x) a"b `touch y`|-v|/data/my cache:/cache|-v|/plain:/plain|-p|8080:80|--device|nvidia.com/gpu=all|--shm-size=1g|--log-driver=k8s-file|corvo|
 start|corvo|
+inspect|--format|{{.State.Pid}} {{.Id}}|corvo|
 ps|--all|-f|name=^corvo$|--format|{{.Names}}|{{.Status}}|
 stats|--no-stream|--format|{{.CPUPerc}} {{.MemUsage}} {{.CPUNano}}|corvo|
 ps|--all|-f|name=^corvo$|--format|{{.Names}}|{{.Status}}|

@@ -30,7 +30,7 @@ case "$1" in
 esac'
 S=$FAKE_ENGINE_STATE
 fresh() { rm -f "$S"/*; : > "$FAKE_ENGINE_LOG"; printf '%s' "$1" > "$S/state"; echo 0 > "$S/exit"; }
-commands() { engine_commands | grep -vE '^(ps|stats) '; }
+commands() { engine_commands | grep -vE '^(ps|stats|inspect) '; }
 container=corvo__sim.example.org__job_0
 
 # A suspend or a quit that comes after the container has exited on its own,
