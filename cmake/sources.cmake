@@ -154,6 +154,7 @@ set(BENCH_SOURCES
   bench/engine_round_trip.cpp
   bench/init_data_read.cpp
   bench/log_copy.cpp
+  bench/watch_cost.cpp
 )
 
 # Unit tests: *_posix_test.cpp run on Linux only, *_windows_test.cpp on Windows only.

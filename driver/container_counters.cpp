@@ -60,6 +60,10 @@ void locate_counters(JOB& job) {
   job.counter_reading_fresh = false;
   std::string why = find_counters(job);
   if (why.empty()) {
+    // The first report credits what the count grew by since the start, when
+    // this run started the container; else since now (what ran before was
+    // the last run's to report).
+    job.last_cpu_seconds = job.container_started ? 0 : job.counter_reading.cpu_seconds;
     std::fprintf(stderr, "container counters: cgroup v%d at %s; no engine program runs while the container does\n",
                  job.counters.version, job.counters.cpu_dir.c_str());
   } else {

@@ -55,6 +55,7 @@ TEST_F(ContainerCountersTest, ARunningContainerIsWatchedWithoutEnginePrograms) {
   EXPECT_EQ(watch_container(job), POLL_RUNNING);
   CONTAINER_STATS stats;
   ASSERT_EQ(get_container_stats(job, stats), 0);
+  EXPECT_DOUBLE_EQ(job.last_cpu_seconds, 1.5);  // a container found running: counted from here
   EXPECT_DOUBLE_EQ(stats.cpu_seconds, 6.5);
   EXPECT_DOUBLE_EQ(stats.cpus, 0.5);
   EXPECT_DOUBLE_EQ(stats.wss, 4800);  // usage less the inactive file cache
@@ -65,6 +66,12 @@ TEST_F(ContainerCountersTest, ARunningContainerIsWatchedWithoutEnginePrograms) {
   EXPECT_EQ(watch_container(job), POLL_EXITED);
   EXPECT_EQ(job.container_exit_status, 3);
   EXPECT_EQ(podman.commands, (Lines{kInspect, kPs}));
+}
+
+TEST_F(ContainerCountersTest, AContainerThisRunStartedIsCreditedFromItsStart) {
+  job.container_started = true;
+  locate();
+  EXPECT_DOUBLE_EQ(job.last_cpu_seconds, 0);
 }
 
 TEST_F(ContainerCountersTest, CountersThatStopAnsweringAreGivenUpForTheEnginesQueries) {

@@ -58,6 +58,7 @@ struct JOB {
   double counter_reading_time = -1;
   bool counter_reading_fresh = false;   // taken by this cycle's watch, not yet reported
   double counter_cpus = 0;              // the CPUs in use between the last two readings
+  bool container_started = false;      // this run started the container: its counts began at 0
   bool container_running = false;
   int container_exit_status = 0;
 

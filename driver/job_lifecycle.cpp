@@ -176,6 +176,7 @@ void start_container(JOB& job) {
     container_op(job, "kill");
     fail_job(job);
   }
+  job.container_started = true;
 }
 
 void run_main_loop(JOB& job) {

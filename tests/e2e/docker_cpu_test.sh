@@ -11,5 +11,6 @@ make_busy_job
 run_sim --engine docker --wu busy --json --timeout 200
 expect_eq "exit status of the busy job" 0 "$status"
 check_cpu_time 5
+check_cgroup_cpu_time 1
 
 finish_test

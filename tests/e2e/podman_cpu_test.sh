@@ -9,5 +9,6 @@ make_busy_job
 run_sim --wu "$TAG-busy" --json --timeout 200
 expect_eq "exit status of the busy job" 0 "$status"
 check_cpu_time
+check_cgroup_cpu_time 1
 
 finish_test
