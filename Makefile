@@ -71,13 +71,15 @@ fuzz:
 	fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 # The engine channel's round trip against starting the engine per command,
-# the copy of a 100 MB container log (quayside's CPU time and memory), and
-# suspend and resume on the real Podman engine.
+# the copy of a 100 MB container log (quayside's CPU time and memory),
+# suspend and resume on the real Podman engine, and the cost of watching a
+# running container on Podman and Docker.
 bench: build
 	$(BUILD)/bench_engine_round_trip 500
 	$(BUILD)/bench_log_copy 100
 	$(BUILD)/bench_init_data_read
 	BUILD=$(abspath $(BUILD)) bench/suspend_latency.sh 5
+	BUILD=$(abspath $(BUILD)) bench/watch_cost.sh 50
 
 # Every benchmark, briefly: CI runs them so that a broken one is seen.
 bench-short: build engine-deps
@@ -85,6 +87,7 @@ bench-short: build engine-deps
 	$(BUILD)/bench_log_copy 10
 	$(BUILD)/bench_init_data_read $(CURDIR)/tests/fixtures/init_data/full.xml 200
 	BUILD=$(abspath $(BUILD)) bench/suspend_latency.sh 1
+	BUILD=$(abspath $(BUILD)) bench/watch_cost.sh 3
 
 # An example job from build to finish on Podman, through the client
 # simulator: the live progress line, how the job ended, and its log.
