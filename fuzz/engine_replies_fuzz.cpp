@@ -1,13 +1,15 @@
 // Feeds arbitrary engine output to every reply reader of every engine: the
 // state, poll and stats readers (JSON lines and text lines), the image
 // listing, the host's CPU count, the unreachable-engine test, the ID lists
-// of a build's leftovers and Docker's service-socket reply. No crash, no
+// of a build's leftovers, the container's process, its cgroup's place and
+// counters, and Docker's service-socket reply. No crash, no
 // sanitizer report, no exception escaping a reader.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "engine/cgroup_counters.h"
 #include "engine/docker_api.h"
 #include "engine/engine_dialect.h"
 #include "lib/text_util.h"
@@ -28,6 +30,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     dialect.says_unreachable(lines);
     dialect.read_ids(lines);
     dialect.read_build_containers(lines);
+  }
+  long pid = 0;
+  std::string id;
+  EngineDialect::read_process(lines, pid, id);
+  // The lines as /proc/PID/cgroup, then as every counter file of the place
+  // found (or of both versions' places).
+  CgroupPlace place;
+  std::string why;
+  find_cgroup(lines, "0123456789ab", place, why);
+  std::vector<std::string> plain = split_lines(text, '\n', false);
+  for (const CgroupPlace& where : {place, CgroupPlace{1, "/c", "/m", "/f"}, CgroupPlace{2, "/g", "", ""}}) {
+    if (where.version == 0) continue;
+    std::vector<FileLines> files(counter_files(where).size(), FileLines{true, plain});
+    CgroupReading reading;
+    read_counters(where, files, reading);
   }
   // The same bytes as a reply of Docker's service socket.
   double seconds = 0;
