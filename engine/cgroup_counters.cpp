@@ -96,8 +96,9 @@ bool find_cgroup(const std::vector<std::string>& proc_cgroup, const std::string&
     return false;
   }
   for (const auto& group : groups) {
-    if (!plain_path(group.path)) {
-      why = "the cgroup path " + group.path + " is not a plain path";
+    // The whole directory: a controller's name is part of it on v1.
+    if (!plain_path(group.dir)) {
+      why = "the cgroup path " + group.dir + " is not a plain path";
     } else if (container_id.empty() || group.path.find(container_id) == std::string::npos) {
       why = "the cgroup " + group.path + " is not the container's own";
     } else {

@@ -58,6 +58,8 @@ TEST(CgroupCounters, AGroupThatIsNotPlainlyTheContainersIsRefused) {
       {"v1 without the memory controller", {"4:cpu,cpuacct:/docker/" + kId}, "no cgroup with CPU and memory counters"},
       {"a way out of the tree", {"0::/docker/" + kId + "/../../etc"}, "is not a plain path"},
       {"a control character", {"0::/docker/" + kId + "\x01x"}, "is not a plain path"},
+      {"a NUL in a controller's name",
+       {std::string("4:memory,") + '\0' + "x:/docker/" + kId, "2:cpuacct:/docker/" + kId}, "is not a plain path"},
       {"nothing readable", {"garbage", ""}, "no cgroup with CPU and memory counters"},
   };
   for (const auto& c : cases) {

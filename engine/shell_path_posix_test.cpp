@@ -207,6 +207,8 @@ TEST_F(ShellPathTest, FilesAreReadByTheShellsBuiltins) {
   EXPECT_FALSE(std::filesystem::exists(dir / "pwned"));
   EXPECT_FALSE(std::filesystem::exists(dir / "podman_ran"));
   EXPECT_EQ(log.text(), "");
+  // A path holding a NUL is not handed on at all.
+  EXPECT_FALSE(connection.read_engine_files({std::string("/tmp/a\0b", 8)}, files));
   // The shell goes on serving commands.
   std::vector<std::string> lines;
   ASSERT_EQ(connection.run_engine_command(EngineCommand{"ps"}, lines, false), 0);

@@ -80,6 +80,10 @@ bool ShellTransport::works_in_slot(const ReplyLimits& limits) {
 bool ShellTransport::read_files(const std::vector<std::string>& paths, const ReplyLimits& limits,
                                 std::vector<FileLines>& files) {
   if (shell.shell == nullptr || paths.empty()) return false;
+  // A NUL can't be handed to the shell: it would cut the line.
+  for (const auto& path : paths) {
+    if (path.find('\0') != std::string::npos) return false;
+  }
   // Every line of file I comes back as "I:LINE", a file that can't be read
   // as "I!". Only a regular file is opened (a FIFO would block the shell),
   // and the test before the redirection keeps a missing file from being an
